@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Tavrel needs on Debian 12.
+# Safe to run again: packages already present are left alone.
+set -euo pipefail
+
+pkgs=(
+  build-essential cmake pkg-config git
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6opengl6-dev
+  libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev
+  fonts-noto-cjk
+  xvfb xauth
+  sox imagemagick poppler-utils
+  cups printer-driver-cups-pdf cups-client
+)
+
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages: ${missing[*]}" >&2
+    echo "Run this script as root (or install them with apt-get)." >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

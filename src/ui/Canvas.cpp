@@ -1,0 +1,150 @@
+#include "ui/Canvas.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPolygonF>
+#include <algorithm>
+#include <cmath>
+
+namespace tavrel {
+
+QFont JapaneseFont(double points) {
+    QFont f;
+    f.setFamilies({QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"),
+                   QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic"),
+                   QStringLiteral("Droid Sans Fallback")});
+    f.setPointSizeF(points);
+    return f;
+}
+
+Canvas::Canvas(int width, int height, QColor background)
+    : m_image(std::max(1, width), std::max(1, height), QImage::Format_RGB32), m_back(background) {
+    m_image.fill(m_back);
+}
+
+void Canvas::Resize(int width, int height) {
+    width = std::max(1, width);
+    height = std::max(1, height);
+    if (width == m_image.width() && height == m_image.height())
+        return;
+    QImage next(width, height, QImage::Format_RGB32);
+    next.fill(m_back);
+    {
+        QPainter p(&next);
+        p.drawImage(0, 0, m_image);
+    }
+    m_image = std::move(next);
+    Changed();
+}
+
+void Canvas::Cls() {
+    m_image.fill(m_back);
+    m_current = {0, 0};
+    CurrentX = 0;
+    CurrentY = 0;
+    Changed();
+}
+
+void Canvas::Print(const QString& text) {
+    QPainter p(&m_image);
+    const QFont font = JapaneseFont(m_fontSize);
+    p.setFont(font);
+    p.setPen(m_fore);
+    const QFontMetricsF fm(font, &m_image);
+    const QRectF area(CurrentX, CurrentY, fm.horizontalAdvance(text) + fm.height(), fm.height());
+    p.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    CurrentX = 0;
+    CurrentY += fm.height();
+    Changed();
+}
+
+void Canvas::PSet(double x, double y) { PSet(x, y, m_fore); }
+
+void Canvas::PSet(double x, double y, QColor c) {
+    const int px = static_cast<int>(std::floor(x));
+    const int py = static_cast<int>(std::floor(y));
+    if (px >= 0 && py >= 0 && px < m_image.width() && py < m_image.height())
+        m_image.setPixel(px, py, c.rgb());
+    m_current = {x, y};
+    Changed();
+}
+
+void Canvas::Line(double x1, double y1, double x2, double y2, QColor c) {
+    {
+        QPainter p(&m_image);
+        p.setPen(QPen(c, 0));
+        p.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+    }
+    m_current = {x2, y2};
+    Changed();
+}
+
+void Canvas::LineTo(double x, double y) { Line(m_current.x(), m_current.y(), x, y, m_fore); }
+
+void Canvas::Box(double x1, double y1, double x2, double y2, QColor c) {
+    {
+        QPainter p(&m_image);
+        p.setPen(QPen(c, 0));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized());
+    }
+    m_current = {x2, y2};
+    Changed();
+}
+
+void Canvas::FilledBox(double x1, double y1, double x2, double y2, QColor c) {
+    {
+        QPainter p(&m_image);
+        p.setPen(Qt::NoPen);
+        p.setBrush(c);
+        p.drawRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized());
+    }
+    m_current = {x2, y2};
+    Changed();
+}
+
+void Canvas::Polyline(const QPointF* points, std::size_t n, QColor c) {
+    if (n == 0)
+        return;
+    if (n == 1) {
+        PSet(points[0].x(), points[0].y(), c);
+        return;
+    }
+    {
+        QPainter p(&m_image);
+        p.setPen(QPen(c, 0));
+        p.drawPolyline(points, static_cast<int>(n));
+    }
+    m_current = points[n - 1];
+    Changed();
+}
+
+void Canvas::VerticalSpans(const ColumnSpan* spans, std::size_t n, QColor c) {
+    const QRgb rgb = c.rgb();
+    const int w = m_image.width();
+    const int h = m_image.height();
+    for (std::size_t i = 0; i < n; ++i) {
+        const ColumnSpan& s = spans[i];
+        if (s.x < 0 || s.x >= w)
+            continue;
+        const int top = std::max(0, std::min(s.yTop, s.yBottom));
+        const int bottom = std::min(h - 1, std::max(s.yTop, s.yBottom));
+        for (int y = top; y <= bottom; ++y)
+            reinterpret_cast<QRgb*>(m_image.scanLine(y))[s.x] = rgb;
+    }
+    Changed();
+}
+
+QRgb Canvas::Pixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
+        return 0;
+    return m_image.pixel(x, y) | 0xff000000u;
+}
+
+void Canvas::Changed() {
+    if (OnChanged)
+        OnChanged();
+}
+
+} // namespace tavrel
