@@ -62,22 +62,53 @@ void Canvas::Print(const QString& text) {
 void Canvas::PSet(double x, double y) { PSet(x, y, m_fore); }
 
 void Canvas::PSet(double x, double y, QColor c) {
-    const int px = static_cast<int>(std::floor(x));
-    const int py = static_cast<int>(std::floor(y));
-    if (px >= 0 && py >= 0 && px < m_image.width() && py < m_image.height())
-        m_image.setPixel(px, py, c.rgb());
+    Segment(x, y, x, y, c.rgb());
     m_current = {x, y};
     Changed();
 }
 
 void Canvas::Line(double x1, double y1, double x2, double y2, QColor c) {
-    {
-        QPainter p(&m_image);
-        p.setPen(QPen(c, 0));
-        p.drawLine(QPointF(x1, y1), QPointF(x2, y2));
-    }
+    Segment(x1, y1, x2, y2, c.rgb());
     m_current = {x2, y2};
     Changed();
+}
+
+namespace {
+
+// Pixel index of a float coordinate; far-off values are pulled in so that a
+// wild coordinate costs a bounded walk instead of a hang.
+long PixelOf(double v) {
+    if (!(v == v))
+        return 0;
+    return static_cast<long>(std::floor(std::clamp(v, -1.0e6, 1.0e6) + 0.5));
+}
+
+} // namespace
+
+// Bresenham with both end pixels set: every plot is read pixel by pixel, so
+// where a line lands must not depend on a rasteriser's sub-pixel rules.
+void Canvas::Segment(double x1, double y1, double x2, double y2, QRgb rgb) {
+    long x = PixelOf(x1), y = PixelOf(y1);
+    const long xe = PixelOf(x2), ye = PixelOf(y2);
+    const long dx = std::labs(xe - x), dy = -std::labs(ye - y);
+    const long sx = x < xe ? 1 : -1, sy = y < ye ? 1 : -1;
+    const long w = m_image.width(), h = m_image.height();
+    long err = dx + dy;
+    for (;;) {
+        if (x >= 0 && y >= 0 && x < w && y < h)
+            reinterpret_cast<QRgb*>(m_image.scanLine(int(y)))[x] = rgb;
+        if (x == xe && y == ye)
+            break;
+        const long e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
 }
 
 void Canvas::LineTo(double x, double y) { Line(m_current.x(), m_current.y(), x, y, m_fore); }
@@ -107,15 +138,10 @@ void Canvas::FilledBox(double x1, double y1, double x2, double y2, QColor c) {
 void Canvas::Polyline(const QPointF* points, std::size_t n, QColor c) {
     if (n == 0)
         return;
-    if (n == 1) {
-        PSet(points[0].x(), points[0].y(), c);
-        return;
-    }
-    {
-        QPainter p(&m_image);
-        p.setPen(QPen(c, 0));
-        p.drawPolyline(points, static_cast<int>(n));
-    }
+    const QRgb rgb = c.rgb();
+    Segment(points[0].x(), points[0].y(), points[0].x(), points[0].y(), rgb);
+    for (std::size_t i = 1; i < n; ++i)
+        Segment(points[i - 1].x(), points[i - 1].y(), points[i].x(), points[i].y(), rgb);
     m_current = points[n - 1];
     Changed();
 }

@@ -76,6 +76,7 @@ public:
 
 private:
     void Changed();
+    void Segment(double x1, double y1, double x2, double y2, QRgb rgb);
 
     QImage m_image;
     QColor m_back;

@@ -1,0 +1,53 @@
+#include "app/LoadMessages.h"
+
+namespace tavrel {
+
+QString LoadErrorMessage(WavError error) {
+    const char* text = "";
+    switch (error) {
+    case WavError::None:
+        break;
+    case WavError::CannotOpen:
+        text = "ファイルを開けません。";
+        break;
+    case WavError::NotRiffWave:
+        text = "認識できないファイル形式です。";
+        break;
+    case WavError::BadChunkSize:
+        text = "ファイルが壊れています（チャンクの大きさが正しくありません）。";
+        break;
+    case WavError::NoDataChunk:
+        text = "音声データ（data チャンク）が見つかりません。";
+        break;
+    case WavError::UnsupportedFormat:
+        text = "この形式のWAVファイルには対応していません。\n"
+               "読めるのは 8・16・24・32 ビットの PCM と 32 ビット浮動小数点の WAV です。";
+        break;
+    case WavError::BadHeader:
+        text = "ファイルの形式情報（チャンネル数・サンプル周波数）が正しくありません。";
+        break;
+    case WavError::DataTruncated:
+        text = "音声データが途中で切れています（ファイルが壊れています）。";
+        break;
+    case WavError::TooFewFrames:
+        text = "音声データが短すぎます（2 サンプル以上必要です）。";
+        break;
+    case WavError::TooLarge:
+        text = "ファイルが大きすぎて読み込めません。";
+        break;
+    case WavError::OutOfMemory:
+        text = "メモリが足りないため読み込めません。";
+        break;
+    }
+    return QString::fromUtf8(text);
+}
+
+const char* const TooCloseMessage = "もう一度、上の全波形をマウスでクリックしてください。";
+const char* const OutsideSamplesMessage =
+    "波形のない所に印が付きました。波形の上で１周期をクリックしてください。";
+const char* const TooLongMessage =
+    "１周期が長すぎます（1499 サンプルまで）。もう一度、１周期をクリックしてください。";
+const char* const BadRateMessage =
+    "ｻﾝﾌﾟﾙ周波数が正しくありません。正しい数を入れてから、もう一度クリックしてください。";
+
+} // namespace tavrel

@@ -1,0 +1,53 @@
+#include "ui/PictureBox.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace tavrel {
+
+PictureBox::PictureBox(QWidget* parent, QColor background)
+    : QWidget(parent), m_canvas(1, 1, background) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_canvas.OnChanged = [this] { update(); };
+}
+
+void PictureBox::SetOuterGeometry(int left, int top, int width, int height) {
+    setGeometry(left, top, width, height);
+    m_canvas.Resize(width, height);
+}
+
+void PictureBox::paintEvent(QPaintEvent* event) {
+    QPainter p(this);
+    p.drawImage(event->rect().topLeft(), m_canvas.Image(), event->rect());
+}
+
+void PictureBox::resizeEvent(QResizeEvent* event) {
+    m_canvas.Resize(event->size().width(), event->size().height());
+    QWidget::resizeEvent(event);
+}
+
+static int ButtonCode(Qt::MouseButton b) {
+    switch (b) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+static int ShiftCode(Qt::KeyboardModifiers m) {
+    return (m.testFlag(Qt::ShiftModifier) ? 1 : 0) | (m.testFlag(Qt::ControlModifier) ? 2 : 0) |
+           (m.testFlag(Qt::AltModifier) ? 4 : 0);
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    const QPointF pos = event->position();
+    emit MouseDown(ButtonCode(event->button()), ShiftCode(event->modifiers()),
+                   static_cast<float>(pos.x()), static_cast<float>(pos.y()));
+}
+
+} // namespace tavrel
