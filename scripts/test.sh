@@ -8,6 +8,14 @@ bash "$here/scripts/install-deps.sh"
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
+# A real print queue that writes PDFs, for the printing test.
+if queue=$(bash "$here/scripts/start-cups-pdf.sh"); then
+  export TAVREL_CUPS_PDF_PRINTER="$queue"
+  export TAVREL_CUPS_PDF_DIR="$HOME/PDF"
+else
+  echo "no PDF print queue: the test against a real queue will be skipped" >&2
+fi
+
 echo "== build (warnings are errors) =="
 bash "$here/scripts/build.sh" build-test -DTAVREL_WERROR=ON -DTAVREL_BENCH=ON
 echo "== tests =="

@@ -109,6 +109,35 @@ protected:
                  return 40 * std::sin(t) + 20 * std::sin(2 * t + 0.3) + 10 * std::cos(3 * t);
              }));
     }
+    void AnalyseHarmonicSum() {
+        LoadHarmonicSum();
+        window->Picture3_MouseDown(1, 0, 0, 0);
+        window->Picture1_MouseDown(1, 0, 50, 0);
+        window->Picture1_MouseDown(1, 0, 150, 0);
+        window->Cmd_fft_Click();
+    }
+    // Renders the first page of a printed PDF and checks that the waves and
+    // the bars are on it.
+    void ExpectPageShowsThePlots(const QString& pdf) {
+        QProcess render;
+        render.start(QStandardPaths::findExecutable("pdftoppm"),
+                     {"-png", "-r", "100", "-f", "1", "-singlefile", pdf, dir.filePath("page")});
+        ASSERT_TRUE(render.waitForFinished(60000));
+        QImage page(dir.filePath("page.png"));
+        ASSERT_FALSE(page.isNull());
+        EXPECT_LT(page.width(), page.height()); // one portrait page
+        // Thin lines come out blended on a rendered page: count clearly reddish
+        // and clearly bluish pixels rather than exact colours.
+        int reddish = 0, bluish = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                reddish += c.red() - c.green() > 80 && c.red() - c.blue() > 80;
+                bluish += c.blue() - c.red() > 80 && c.blue() - c.green() > 80;
+            }
+        EXPECT_GT(reddish, 50); // the waves
+        EXPECT_GT(bluish, 200); // the bars and the period texts
+    }
     const QImage& Img(PictureBox* p) { return p->Pic().Image(); }
     AnalysisState& S() { return window->State(); }
 
@@ -577,14 +606,9 @@ TEST_F(MainWindowTest, PrinterThatCannotOpenFailsSilently) {
 }
 
 TEST_F(MainWindowTest, PrintedPageShowsThePlots) {
-    const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");
-    if (pdftoppm.isEmpty())
+    if (QStandardPaths::findExecutable("pdftoppm").isEmpty())
         GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
-    LoadHarmonicSum();
-    window->Picture3_MouseDown(1, 0, 0, 0);
-    window->Picture1_MouseDown(1, 0, 50, 0);
-    window->Picture1_MouseDown(1, 0, 150, 0);
-    window->Cmd_fft_Click();
+    AnalyseHarmonicSum();
 
     const QString out = dir.filePath("page.pdf");
     dialogs.acceptPrint = true;
@@ -595,23 +619,32 @@ TEST_F(MainWindowTest, PrintedPageShowsThePlots) {
     window->Cmd_print_Click();
     ASSERT_TRUE(QFileInfo::exists(out));
 
-    QProcess render;
-    render.start(pdftoppm, {"-png", "-r", "100", "-singlefile", out, dir.filePath("page")});
-    ASSERT_TRUE(render.waitForFinished(60000));
-    QImage page(dir.filePath("page.png"));
-    ASSERT_FALSE(page.isNull());
-    if (qEnvironmentVariableIsSet("TAVREL_DUMP"))
-        page.save("/tmp/page.png");
-    EXPECT_LT(page.width(), page.height()); // one portrait page
-    // Thin lines come out blended on a rendered page: count clearly reddish
-    // and clearly bluish pixels rather than exact colours.
-    int reddish = 0, bluish = 0;
-    for (int y = 0; y < page.height(); ++y)
-        for (int x = 0; x < page.width(); ++x) {
-            const QColor c = page.pixelColor(x, y);
-            reddish += c.red() - c.green() > 80 && c.red() - c.blue() > 80;
-            bluish += c.blue() - c.red() > 80 && c.blue() - c.green() > 80;
-        }
-    EXPECT_GT(reddish, 50); // the waves
-    EXPECT_GT(bluish, 200); // the bars and the period texts
+    ExpectPageShowsThePlots(out);
+}
+
+TEST_F(MainWindowTest, PrintsThroughARealPrintQueue) {
+    const QString queue = qEnvironmentVariable("TAVREL_CUPS_PDF_PRINTER");
+    const QDir outDir(qEnvironmentVariable("TAVREL_CUPS_PDF_DIR"));
+    if (queue.isEmpty() || QStandardPaths::findExecutable("pdftoppm").isEmpty())
+        GTEST_SKIP() << "no PDF print queue (scripts/start-cups-pdf.sh sets one up)";
+    AnalyseHarmonicSum();
+    const QStringList before = outDir.entryList({"*.pdf"}, QDir::Files);
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(queue);
+    printer.setDocName(QStringLiteral("tavrel-test-%1").arg(QCoreApplication::applicationPid()));
+    ASSERT_TRUE(window->PrintWindowImage(printer));
+
+    // The queue writes the PDF a moment later.
+    QString produced;
+    for (int i = 0; i < 300 && produced.isEmpty(); ++i) {
+        QTest::qWait(100);
+        for (const QString& f : QDir(outDir).entryList({"*.pdf"}, QDir::Files))
+            if (!before.contains(f) && QFileInfo(outDir.filePath(f)).size() > 0)
+                produced = outDir.filePath(f);
+    }
+    ASSERT_FALSE(produced.isEmpty()) << "no PDF appeared in " << outDir.path().toStdString();
+    QTest::qWait(500); // let the writer finish the file
+    ExpectPageShowsThePlots(produced);
+    QFile::remove(produced);
 }

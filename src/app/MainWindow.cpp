@@ -9,6 +9,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Palette.h"
 #include "ui/PictureBox.h"
+#include "ui/WindowOps.h"
 #include "wavein/WavReader.h"
 #include "wavein/WholeWavePlot.h"
 
@@ -22,7 +23,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QScreen>
 #include <new>
 
 namespace tavrel {
@@ -130,10 +130,7 @@ void MainWindow::Form_Load() {
     // The window takes the whole screen the first time it is shown; a window
     // manager may then take its frame off, and the layout follows the client
     // area it actually gets.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        setGeometry(area);
-    }
+    setGeometry(ScreenArea());
     ApplyLayout(width(), height());
     m_state.RefLevel = 128;
     m_state.AmpRatio = 0.7f;
