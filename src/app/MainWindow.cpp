@@ -170,6 +170,7 @@ void MainWindow::Command1_Click() {
     if (m_state.FileName.isEmpty())
         return;
     lblFilename->setText(QFileInfo(m_state.FileName).fileName());
+    lblFilename->setToolTip(QDir::toNativeSeparators(m_state.FileName)); // long names are cut
     Picture1->Pic().Cls();
     Picture2->Pic().Cls();
     m_state.MarkPhase = 2;

@@ -30,7 +30,12 @@ void QtDialogs::MessageBox(QWidget* parent, const QString& text, bool exclamatio
 QString QtDialogs::OpenFile(QWidget* parent, const QString& filter, const QString& startDir) {
     const QString qtFilter =
         QtFilterFromPairs(filter.isEmpty() ? QStringLiteral("すべてのファイル|*.*") : filter);
-    const QString path = QFileDialog::getOpenFileName(parent, QString(), startDir, qtFilter);
+    QFileDialog dialog(parent, QString(), startDir, qtFilter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const QString path = dialog.selectedFiles().value(0);
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return QString();
     return path;

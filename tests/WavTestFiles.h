@@ -1,0 +1,107 @@
+#pragma once
+// Builds WAV images byte by byte for the reader's tests, including the odd
+// layouts real writers produce: long format chunks, extra chunks before
+// "data", odd-sized chunks with or without their pad byte.
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace wavtest {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline void Put16(Bytes& b, unsigned v) {
+    b.push_back(std::uint8_t(v));
+    b.push_back(std::uint8_t(v >> 8));
+}
+inline void Put32(Bytes& b, std::uint32_t v) {
+    Put16(b, v & 0xffff);
+    Put16(b, v >> 16);
+}
+inline void PutId(Bytes& b, const char* id) {
+    for (int k = 0; k < 4; ++k)
+        b.push_back(std::uint8_t(id[k]));
+}
+
+struct Chunk {
+    std::string id; // four characters
+    Bytes body;
+    bool pad = true; // write RIFF's pad byte after an odd-sized body
+};
+
+struct WavDesc {
+    std::uint16_t tag = 1;
+    std::uint16_t channels = 1;
+    std::uint32_t rate = 22050;
+    std::uint16_t bits = 8;
+    std::uint16_t fmtSize = 16; // 16, 18 or 40 (40 with tag 0xfffe gets a sub-format)
+    std::uint16_t subFormat = 1;
+    std::vector<Chunk> before; // between "fmt " and "data"
+    Bytes data;
+};
+
+inline void PutChunk(Bytes& b, const Chunk& c) {
+    PutId(b, c.id.c_str());
+    Put32(b, std::uint32_t(c.body.size()));
+    b.insert(b.end(), c.body.begin(), c.body.end());
+    if (c.body.size() % 2 && c.pad)
+        b.push_back(0);
+}
+
+inline Bytes MakeWav(const WavDesc& s) {
+    const unsigned container = (s.bits + 7) / 8;
+    Chunk fmt{"fmt ", {}};
+    Bytes& f = fmt.body;
+    Put16(f, s.tag);
+    Put16(f, s.channels);
+    Put32(f, s.rate);
+    Put32(f, s.rate * s.channels * container);
+    Put16(f, s.channels * container);
+    Put16(f, s.bits);
+    if (s.fmtSize >= 18)
+        Put16(f, s.fmtSize - 18);
+    if (s.fmtSize >= 40) {
+        Put16(f, s.bits);                  // valid bits
+        Put32(f, s.channels == 2 ? 3 : 4); // channel mask
+        Put32(f, s.subFormat);             // GUID: tag, then the fixed tail
+        for (unsigned v : {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71})
+            f.push_back(std::uint8_t(v));
+    }
+    f.resize(s.fmtSize, 0);
+
+    Bytes b;
+    PutId(b, "RIFF");
+    Put32(b, 0); // filled in below
+    PutId(b, "WAVE");
+    PutChunk(b, fmt);
+    for (const Chunk& c : s.before)
+        PutChunk(b, c);
+    PutChunk(b, {"data", s.data});
+    const std::uint32_t riff = std::uint32_t(b.size() - 8);
+    for (int k = 0; k < 4; ++k)
+        b[4 + k] = std::uint8_t(riff >> (8 * k));
+    return b;
+}
+
+// Interleaved 16-bit frames from per-channel sample lists of equal length.
+inline Bytes Samples16(const std::vector<std::vector<int>>& channels) {
+    Bytes b;
+    for (std::size_t i = 0; i < channels[0].size(); ++i)
+        for (const auto& ch : channels)
+            Put16(b, std::uint16_t(ch[i]));
+    return b;
+}
+
+inline QString WriteFile(const QTemporaryDir& dir, const QString& name, const Bytes& bytes) {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    return path;
+}
+
+} // namespace wavtest
