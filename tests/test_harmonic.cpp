@@ -237,21 +237,3 @@ TEST(HarmChart, ChartKeepsItsProportionsOnALargerPlot) {
     EXPECT_EQ(BarTop(c, 24 * 7 + 30), 40);
     EXPECT_EQ(BarTop(c, 24 * 8 + 30), 190);
 }
-
-// From a sampled period to the picture: the bars of a known sum of harmonics
-// stand at the heights their amplitudes give, within a pixel.
-TEST(HarmChart, AnalysedPeriodShowsItsHarmonics) {
-    const std::vector<double> amps = {900, 450, 0, 300, 0, 0, 0, 0, 0, 90};
-    AnalysisState s = Period(180, amps, 40, 0.3);
-    RunHarmonicAnalysis(s);
-    Canvas c(520, 200);
-    DrawHarmChart(c, s);
-    for (int k = 1; k <= 10; ++k) {
-        const double height = amps[k - 1] / 900 * 150;
-        const int top = BarTop(c, 12 * k + 14);
-        if (height < 1)
-            EXPECT_TRUE(top == -1 || top >= 169) << "harmonic " << k << " top " << top;
-        else
-            EXPECT_NEAR(top, 170 - height, 1.0) << "harmonic " << k;
-    }
-}

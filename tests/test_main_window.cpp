@@ -250,14 +250,6 @@ TEST_F(MainWindowTest, LoadingShowsTheHeaderAndDrawsTheWholeWave) {
     EXPECT_EQ(CountColour(w, Red, QRect(0, 50, 520, 7)), 0);
 }
 
-TEST_F(MainWindowTest, SilentRecordingIsAFlatLineOnTheZeroLine) {
-    Load("silence.wav", Mono16(8000, 800, [](int) { return 0.0; }));
-    EXPECT_EQ(S().WavePeak, 0);
-    const QImage& w = Img(window->Picture3);
-    EXPECT_GT(CountColour(w, Red, QRect(0, 35, 520, 1)), 500);
-    EXPECT_EQ(CountColour(w, Red), CountColour(w, Red, QRect(0, 35, 520, 1)));
-}
-
 TEST_F(MainWindowTest, RejectedFilesKeepThePreviousRecording) {
     Load("good.wav", Mono16(8000, 4000, [](int i) { return 50 * std::sin(i * 0.1); }));
     window->Picture3_MouseDown(1, 0, 10, 10);
