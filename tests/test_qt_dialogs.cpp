@@ -36,7 +36,7 @@ template <typename W> std::shared_ptr<bool> AnswerWhenShown(std::function<void(W
     auto answered = std::make_shared<bool>(false);
     auto target = std::make_shared<QPointer<W>>();
     auto ticks = std::make_shared<int>(0);
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(qApp); // owned by the application, so none outlives the run
     QObject::connect(timer, &QTimer::timeout, [=] {
         ++*ticks;
         if (!*answered) {
