@@ -4,6 +4,8 @@
 #include "ui/Canvas.h"
 #include "ui/Palette.h"
 
+#include "Pixels.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +15,7 @@
 #include <vector>
 
 using namespace tavrel;
+using namespace tavrel::test;
 
 namespace {
 
@@ -29,9 +32,6 @@ AnalysisState Period(int length, std::vector<double> amps, double offset = 0, do
     return s;
 }
 
-const QRgb Blue = qRgb(0, 0, 255);
-const QRgb White = qRgb(255, 255, 255);
-
 bool AnyDark(const Canvas& c, int x1, int y1, int x2, int y2) {
     for (int y = y1; y <= y2; ++y)
         for (int x = x1; x <= x2; ++x)
@@ -39,22 +39,6 @@ bool AnyDark(const Canvas& c, int x1, int y1, int x2, int y2) {
                 qBlue(c.Pixel(x, y)) < 128)
                 return true;
     return false;
-}
-
-int CountBlue(const Canvas& c) {
-    int n = 0;
-    for (int y = 0; y < c.Height(); ++y)
-        for (int x = 0; x < c.Width(); ++x)
-            n += c.Pixel(x, y) == Blue;
-    return n;
-}
-
-// Highest blue row of column x, or -1.
-int BarTop(const Canvas& c, int x) {
-    for (int y = 0; y < c.Height(); ++y)
-        if (c.Pixel(x, y) == Blue)
-            return y;
-    return -1;
 }
 
 // Every harmonic at half scale, harmonic 7 at full scale.
@@ -188,7 +172,7 @@ TEST(HarmChart, BarsLabelsAndCaptionsAtTheDesignedSize) {
         EXPECT_EQ(c.Pixel(left - 1, 150), White) << "gap before bar " << j;
         EXPECT_EQ(c.Pixel(left - 2, 150), White) << "gap before bar " << j;
         EXPECT_EQ(c.Pixel(left + 4, 170), White) << "below the baseline, bar " << j;
-        EXPECT_EQ(BarTop(c, left + 4), j == 7 ? 20 : 95) << "bar " << j;
+        EXPECT_EQ(TopmostOf(c.Image(), Blue, left + 4), j == 7 ? 20 : 95) << "bar " << j;
     }
     EXPECT_EQ(c.Pixel(12 * 7 + 14, 169), Blue);
     EXPECT_EQ(c.Pixel(12 * 41 + 21, 150), White); // no bar 42
@@ -212,7 +196,7 @@ TEST(HarmChart, SingleBarsAndZeroScale) {
     DrawHarmChart(c, s);
     PaintHarmBar(c, s, 3, Colors::LightRed);
     EXPECT_EQ(c.Pixel(12 * 3 + 14, 150), qRgb(255, 0, 0));
-    EXPECT_EQ(BarTop(c, 12 * 3 + 14), -1);
+    EXPECT_EQ(TopmostOf(c.Image(), Blue, 12 * 3 + 14), -1);
     EXPECT_EQ(c.Pixel(12 * 2 + 14, 150), Blue);
     EXPECT_EQ(c.Pixel(12 * 4 + 14, 150), Blue);
 
@@ -221,9 +205,9 @@ TEST(HarmChart, SingleBarsAndZeroScale) {
     PaintHarmBar(blank, s, 513, Colors::LightBlue);
     const AnalysisState silent; // HarmMax = 0: no bars, but still the text
     PaintHarmBar(blank, silent, 1, Colors::LightBlue);
-    EXPECT_EQ(CountBlue(blank), 0);
+    EXPECT_EQ(CountColour(blank.Image(), Blue), 0);
     DrawHarmChart(blank, silent);
-    EXPECT_EQ(CountBlue(blank), 0);
+    EXPECT_EQ(CountColour(blank.Image(), Blue), 0);
     EXPECT_TRUE(AnyDark(blank, 75, 175, 90, 192));
     EXPECT_TRUE(AnyDark(blank, 235, 180, 300, 199));
 }
@@ -234,6 +218,6 @@ TEST(HarmChart, ChartKeepsItsProportionsOnALargerPlot) {
     EXPECT_EQ(c.Pixel(24 * 7 + 21, 300), Blue);
     EXPECT_EQ(c.Pixel(24 * 7 + 38, 300), Blue);
     EXPECT_EQ(c.Pixel(24 * 7 + 41, 300), White);
-    EXPECT_EQ(BarTop(c, 24 * 7 + 30), 40);
-    EXPECT_EQ(BarTop(c, 24 * 8 + 30), 190);
+    EXPECT_EQ(TopmostOf(c.Image(), Blue, 24 * 7 + 30), 40);
+    EXPECT_EQ(TopmostOf(c.Image(), Blue, 24 * 8 + 30), 190);
 }

@@ -2,6 +2,7 @@
 // period marks, the Fourier button, the dialogs and printing. Everything runs
 // offscreen with a scripted stand-in for message boxes and dialogs.
 #include "FakeDialogs.h"
+#include "Pixels.h"
 #include "TestWav.h"
 
 #include "app/LoadMessages.h"
@@ -30,41 +31,17 @@
 #include <memory>
 
 using namespace tavrel;
-using tavrel::test::FakeDialogs;
+using namespace tavrel::test;
 
 namespace {
 
-const QRgb Red = qRgb(255, 0, 0);
-const QRgb Blue = qRgb(0, 0, 255);
-const QRgb Black = qRgb(0, 0, 0);
-const QRgb White = qRgb(255, 255, 255);
-const QRgb PaleCyan = qRgb(192, 255, 255);
-
-int CountColour(const QImage& img, QRgb colour, QRect area = QRect()) {
-    if (area.isNull())
-        area = img.rect();
-    area = area.intersected(img.rect());
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            n += (img.pixel(x, y) | 0xff000000u) == (colour | 0xff000000u);
-    return n;
-}
-
 bool AllWhite(const Canvas& c) { return CountColour(c.Image(), White) == c.Width() * c.Height(); }
-
-int TopmostOf(const QImage& img, QRgb colour, int x) {
-    for (int y = 0; y < img.height(); ++y)
-        if ((img.pixel(x, y) | 0xff000000u) == (colour | 0xff000000u))
-            return y;
-    return -1;
-}
 
 int BottommostOf(const QImage& img, QRgb colour, int x0, int x1) {
     int best = -1;
     for (int x = x0; x <= x1; ++x)
         for (int y = 0; y < img.height(); ++y)
-            if ((img.pixel(x, y) | 0xff000000u) == (colour | 0xff000000u))
+            if (SameColour(img.pixel(x, y), colour))
                 best = std::max(best, y);
     return best;
 }
@@ -74,7 +51,7 @@ QByteArray Mono16(int rate, int n, const std::function<double(int)>& f) {
     std::vector<int> s(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i)
         s[static_cast<std::size_t>(i)] = static_cast<int>(std::lround(64 * f(i) + 128));
-    return test::PcmWav(1, 16, rate, s);
+    return PcmWav(1, 16, rate, s);
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -95,7 +72,7 @@ protected:
 
     QString Write(const QString& name, const QByteArray& bytes) {
         const QString path = dir.filePath(name);
-        EXPECT_TRUE(test::WriteBytes(path, bytes));
+        EXPECT_TRUE(WriteBytes(path, bytes));
         return path;
     }
     void Load(const QString& name, const QByteArray& bytes) {
@@ -261,18 +238,18 @@ TEST_F(MainWindowTest, RejectedFilesKeepThePreviousRecording) {
         QByteArray bytes;
         WavError error;
     };
-    QByteArray noData = test::PcmWav(1, 16, 8000, {1, 2, 3});
+    QByteArray noData = PcmWav(1, 16, 8000, {1, 2, 3});
     noData.replace(36, 4, "junk");
-    QByteArray truncated = test::PcmWav(1, 16, 8000, std::vector<int>(100, 5));
+    QByteArray truncated = PcmWav(1, 16, 8000, std::vector<int>(100, 5));
     truncated.chop(50);
-    QByteArray adpcm = test::PcmWav(1, 16, 8000, std::vector<int>(100, 5));
+    QByteArray adpcm = PcmWav(1, 16, 8000, std::vector<int>(100, 5));
     adpcm[20] = 2;
     const std::vector<Case> cases = {
         {"text.wav", QByteArray("this is not a recording at all\n"), WavError::NotRiffWave},
         {"nodata.wav", noData, WavError::NoDataChunk},
         {"short.wav", truncated, WavError::DataTruncated},
         {"adpcm.wav", adpcm, WavError::UnsupportedFormat},
-        {"oneframe.wav", test::PcmWav(1, 16, 8000, {7}), WavError::TooFewFrames},
+        {"oneframe.wav", PcmWav(1, 16, 8000, {7}), WavError::TooFewFrames},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -555,7 +532,7 @@ TEST_F(MainWindowTest, SettingsDialogStoresOnlyOnClose) {
 
 TEST_F(MainWindowTest, ZeroLevelTakesEffectAtTheNextLoad) {
     S().RefLevel = 105;
-    Load("eight.wav", test::PcmWav(1, 8, 8000, {105, 128, 0, 255}));
+    Load("eight.wav", PcmWav(1, 8, 8000, {105, 128, 0, 255}));
     EXPECT_EQ(S().WaveData[0], 0);
     EXPECT_EQ(S().WaveData[1], 23);
     EXPECT_EQ(S().WaveData[3], 150);

@@ -6,23 +6,16 @@
 #include "wavein/WholeWavePlot.h"
 
 #include <cmath>
+#include "Pixels.h"
+
 #include <gtest/gtest.h>
 #include <set>
 
 using namespace tavrel;
+using namespace tavrel::test;
 
 namespace {
 
-const QRgb Red = qRgb(255, 0, 0);
-const QRgb White = qRgb(255, 255, 255);
-
-int RedPixels(const Canvas& c) {
-    int count = 0;
-    for (int y = 0; y < c.Height(); ++y)
-        for (int x = 0; x < c.Width(); ++x)
-            count += c.Pixel(x, y) == Red;
-    return count;
-}
 
 std::vector<int> RedRowsInColumn(const Canvas& c, int x) {
     std::vector<int> rows;
@@ -112,7 +105,7 @@ TEST(WholeWavePlot, TwentyOneFramesGiveTwoPointsAcrossTheStrip) {
     few[0] = 10;
     Canvas one(200, 60);
     DrawWholeWave(one, few, 10, 0.7f);
-    EXPECT_EQ(RedPixels(one), 1);
+    EXPECT_EQ(CountColour(one.Image(), Red), 1);
     const WholeWaveLayout g = WholeWaveLayoutFor(60, 0.7f);
     EXPECT_EQ(one.Pixel(0, g.zeroY - g.amp), Red);
 }
@@ -123,7 +116,7 @@ TEST(WholeWavePlot, ZeroPeakDrawsTheZeroLineOnly) {
     Canvas canvas(300, 57);
     canvas.PSet(5, 5, Qt::blue); // drawing does not clear
     DrawWholeWave(canvas, w, 0, 0.7f);
-    EXPECT_EQ(RedPixels(canvas), 300);
+    EXPECT_EQ(CountColour(canvas.Image(), Red), 300);
     for (int x = 0; x < 300; ++x)
         EXPECT_EQ(canvas.Pixel(x, 35), Red);
     EXPECT_EQ(canvas.Pixel(5, 5), qRgb(0, 0, 255));
@@ -173,7 +166,7 @@ TEST(WholeWavePlot, ColumnsMatchPolylinePixelForPixel) {
                     EXPECT_TRUE(vertices.count({x, y})) << x << "," << y;
                 }
         EXPECT_LE(differ, 1 + c.width / 30) << c.width << "x" << c.height;
-        EXPECT_GT(RedPixels(cols), c.width);
+        EXPECT_GT(CountColour(cols.Image(), Red), c.width);
         EXPECT_EQ(cols.Pixel(0, 0), White);
     }
 }
