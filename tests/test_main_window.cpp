@@ -503,6 +503,11 @@ TEST_F(MainWindowTest, SettingsDialogStoresOnlyOnClose) {
     EXPECT_EQ(form->windowTitle(), "設定");
     EXPECT_EQ(form->Text1->text(), "128");
     EXPECT_TRUE(form->Option1->isChecked());
+    for (QLabel* label : {form->Label1, form->Label2, form->Label3}) {
+        // Every heading and hint fits its designed box instead of being cut.
+        const QFontMetrics fm(label->font());
+        EXPECT_LE(fm.horizontalAdvance(label->text()), label->width()) << label->text().toStdString();
+    }
 
     form->Text1->setText("105.5");
     form->Option2->setChecked(true);
@@ -546,6 +551,9 @@ TEST_F(MainWindowTest, VersionDialogShowsModally) {
     EXPECT_EQ(form->windowTitle(), "バージョン情報");
     EXPECT_EQ(form->Label1->text(), "TavrelVer16　2004.11.23");
     EXPECT_TRUE(form->Label3->text().startsWith("16bit ステレオデータ"));
+    // The whole feature list shows, above the button.
+    EXPECT_GE(form->Label3->height(), form->Label3->heightForWidth(form->Label3->width()));
+    EXPECT_LE(form->Label3->geometry().bottom(), form->Cmd_End->y());
     form->Cmd_End_Click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(dialogs.modal); // closing destroys it

@@ -4,12 +4,14 @@
 #include "app/Numbers.h"
 #include "ui/Canvas.h"
 #include "ui/Dialogs.h"
+#include "ui/FitText.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 namespace tavrel {
 
@@ -48,6 +50,9 @@ Form4::Form4(AnalysisState& state, Dialogs& dialogs, QWidget* parent)
     Label3->setGeometry(48, 152, 281, 17);
     Cmd_End = new QPushButton(QStringLiteral("閉じる"), this);
     Cmd_End->setGeometry(104, 184, 89, 25);
+
+    for (QLabel* label : {Label1, Label2, Label3})
+        FitLabelText(label);
 
     connect(Cmd_End, &QPushButton::clicked, this, &Form4::Cmd_End_Click);
     Form_Load();
@@ -92,6 +97,13 @@ Form1::Form1(QWidget* parent) : QDialog(parent) {
     Label3->setGeometry(24, 56, 180, 48);
     Cmd_End = new QPushButton(QStringLiteral("閉じる"), this);
     Cmd_End->setGeometry(116, 128, 89, 25);
+    FitLabelText(Label1);
+    // The feature list was laid out for a narrower font; it keeps its width
+    // and takes the lines it needs rather than shrinking past reading.
+    Label3->setFixedHeight(std::max(48, Label3->heightForWidth(180)));
+    const int buttonTop = std::max(128, Label3->geometry().bottom() + 12);
+    Cmd_End->move(116, buttonTop);
+    setFixedSize(320, buttonTop + 25 + 24);
     connect(Cmd_End, &QPushButton::clicked, this, &Form1::Cmd_End_Click);
 }
 
