@@ -86,6 +86,13 @@ protected:
                  return 40 * std::sin(t) + 20 * std::sin(2 * t + 0.3) + 10 * std::cos(3 * t);
              }));
     }
+    // The print dialog will hand back Qt's PDF printer writing to path.
+    void PrintToPdf(const QString& path) {
+        dialogs.preparePrinter = [path](QPrinter& p) {
+            p.setOutputFormat(QPrinter::PdfFormat);
+            p.setOutputFileName(path);
+        };
+    }
     void AnalyseHarmonicSum() {
         LoadHarmonicSum();
         window->Picture3_MouseDown(1, 0, 0, 0);
@@ -132,6 +139,9 @@ TEST_F(MainWindowTest, LayoutFollowsTheScreenWithTheButtonColumnFixed) {
     EXPECT_EQ(window->Picture2->geometry(), QRect(104, 240, 520, 226));
     EXPECT_EQ(window->Picture3->Pic().Width(), 520);
     EXPECT_EQ(window->ProgressBar1->geometry(), QRect(0, 0, 520, 17));
+    window->ApplyLayout(1024, 768);
+    EXPECT_EQ(window->ProgressBar1->geometry(), QRect(0, 0, 832, 17));
+    window->ApplyLayout(640, 480);
 
     window->ApplyLayout(1024, 768);
     EXPECT_EQ(window->Picture3->width(), 832);
@@ -562,10 +572,7 @@ TEST_F(MainWindowTest, VersionDialogShowsModally) {
 TEST_F(MainWindowTest, PrintingCancelledPrintsNothing) {
     const QString out = dir.filePath("cancelled.pdf");
     dialogs.acceptPrint = false;
-    dialogs.preparePrinter = [&](QPrinter& p) {
-        p.setOutputFormat(QPrinter::PdfFormat);
-        p.setOutputFileName(out);
-    };
+    PrintToPdf(out);
     window->Cmd_print_Click();
     EXPECT_EQ(dialogs.printDialogs, 1);
     EXPECT_FALSE(QFileInfo::exists(out));
@@ -574,10 +581,7 @@ TEST_F(MainWindowTest, PrintingCancelledPrintsNothing) {
 
 TEST_F(MainWindowTest, PrinterThatCannotOpenFailsSilently) {
     dialogs.acceptPrint = true;
-    dialogs.preparePrinter = [&](QPrinter& p) {
-        p.setOutputFormat(QPrinter::PdfFormat);
-        p.setOutputFileName(dir.filePath("no/such/folder/out.pdf"));
-    };
+    PrintToPdf(dir.filePath("no/such/folder/out.pdf"));
     window->Cmd_print_Click();
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -589,10 +593,7 @@ TEST_F(MainWindowTest, PrintedPageShowsThePlots) {
 
     const QString out = dir.filePath("page.pdf");
     dialogs.acceptPrint = true;
-    dialogs.preparePrinter = [&](QPrinter& p) {
-        p.setOutputFormat(QPrinter::PdfFormat);
-        p.setOutputFileName(out);
-    };
+    PrintToPdf(out);
     window->Cmd_print_Click();
     ASSERT_TRUE(QFileInfo::exists(out));
 

@@ -11,7 +11,6 @@ MainLayout ComputeMainLayout(int w, int h) {
     const int left = Px(w * 0.1625);
     const int width = Px(w * 0.8125);
     l.picture3 = QRect(left, 0, width, Px(h * 0.11875));
-    l.progressBar1 = QRect(0, 0, width, 17);
     l.picture1 = QRect(left, Px(h * 0.1333), width, Px(h * 0.317));
     l.picture2 = QRect(left, Px(h * 0.5), width, Px(h * 0.47));
     return l;

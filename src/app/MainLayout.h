@@ -11,7 +11,6 @@ struct MainLayout {
     QRect picture3; // whole wave
     QRect picture1; // magnified region
     QRect picture2; // harmonics
-    QRect progressBar1; // inside picture3
 };
 
 MainLayout ComputeMainLayout(int w, int h);

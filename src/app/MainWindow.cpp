@@ -144,7 +144,8 @@ void MainWindow::ApplyLayout(int width, int height) {
     const MainLayout l = ComputeMainLayout(width, height);
     Picture3->SetOuterGeometry(l.picture3.x(), l.picture3.y(), l.picture3.width(),
                                l.picture3.height());
-    ProgressBar1->setGeometry(ProgressBar1->x(), ProgressBar1->y(), l.progressBar1.width(),
+    // The bar spans the plot; its place and height are the playback's business.
+    ProgressBar1->setGeometry(ProgressBar1->x(), ProgressBar1->y(), l.picture3.width(),
                               ProgressBar1->height());
     Picture1->SetOuterGeometry(l.picture1.x(), l.picture1.y(), l.picture1.width(),
                                l.picture1.height());

@@ -30,8 +30,6 @@ public:
 
     // Lays the window out for a client area of width × height pixels.
     void ApplyLayout(int width, int height);
-    // The folder the open-file dialog starts in.
-    QString OpenDialogFolder() const { return m_openFolder; }
 
     // Controls, top to bottom.
     QLabel* lblFilename;

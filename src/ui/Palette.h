@@ -8,11 +8,11 @@ namespace tavrel {
 QColor PaletteColor(int index); // 0 ... 15; anything else gives black
 
 namespace Colors {
-inline const QColor Black{0, 0, 0};
-inline const QColor LightBlue{0, 0, 255};
-inline const QColor LightRed{255, 0, 0};
-inline const QColor BrightWhite{255, 255, 255};
-inline const QColor PaleCyan{192, 255, 255}; // rubs out an old marker on white
+inline const QColor Black = PaletteColor(0);
+inline const QColor LightBlue = PaletteColor(9);
+inline const QColor LightRed = PaletteColor(12);
+inline const QColor BrightWhite = PaletteColor(15);
+inline const QColor PaleCyan{192, 255, 255}; // rubs out an old marker on white; not in the palette
 } // namespace Colors
 
 } // namespace tavrel

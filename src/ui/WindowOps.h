@@ -13,8 +13,4 @@ void Yield();
 // The screen area a full-screen window may take, in pixels.
 QRect ScreenArea();
 
-// Window sizes of the designs are kept in twips: 15 to a pixel on the
-// 96-dpi screens they were drawn for.
-constexpr int TwipsPerPixel = 15;
-
 } // namespace tavrel
