@@ -1,6 +1,6 @@
 #include "analysis/HarmonicAnalysis.h"
 
-#include "app/Numbers.h"
+#include "app/state/Numbers.h"
 #include "ui/Canvas.h"
 #include "ui/Palette.h"
 #include "voiceprint/Fft512.h"

@@ -4,7 +4,7 @@
 // ready, clears the harmonic plot and then calls RunHarmonicAnalysis and
 // DrawHarmChart.
 
-#include "app/AnalysisState.h"
+#include "app/state/AnalysisState.h"
 
 #include <QColor>
 #include <QPointF>

@@ -1,6 +1,6 @@
 #include "analysis/Magnify.h"
 
-#include "app/Numbers.h"
+#include "app/state/Numbers.h"
 #include "ui/Canvas.h"
 #include "ui/Palette.h"
 

@@ -1,6 +1,6 @@
 #include "app/MainLayout.h"
 
-#include "app/Numbers.h"
+#include "app/state/Numbers.h"
 
 namespace tavrel {
 

@@ -4,7 +4,7 @@
 #include "analysis/Magnify.h"
 #include "app/LoadMessages.h"
 #include "app/MainLayout.h"
-#include "app/Numbers.h"
+#include "app/state/Numbers.h"
 #include "app/SettingsDialogs.h"
 #include "ui/Dialogs.h"
 #include "ui/Palette.h"

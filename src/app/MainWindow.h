@@ -2,7 +2,7 @@
 // The main window: header values of the loaded file, the command column and
 // the three stacked plots. Handlers are named after their control and event.
 
-#include "app/AnalysisState.h"
+#include "app/state/AnalysisState.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -2,7 +2,7 @@
 // The program's one Fourier transform: 512 complex points, in place, shared by
 // the harmonic analysis of one period and by every frame of the voiceprint.
 
-#include "app/AnalysisState.h"
+#include "app/state/AnalysisState.h"
 
 #include <span>
 

@@ -1,6 +1,6 @@
 #include "wavein/WholeWavePlot.h"
 
-#include "app/Numbers.h"
+#include "app/state/Numbers.h"
 #include "ui/Palette.h"
 
 #include <QPointF>

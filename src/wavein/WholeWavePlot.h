@@ -9,7 +9,7 @@
 // from one column to the next, which covers exactly the pixels the polyline
 // covers at a small fraction of the cost.
 
-#include "app/FloatArray.h"
+#include "app/state/FloatArray.h"
 #include "ui/Canvas.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "app/Numbers.h"
+#include "app/state/Numbers.h"
 
 #include <cfenv>
 #include <cmath>
