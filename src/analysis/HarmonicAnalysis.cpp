@@ -1,12 +1,9 @@
 #include "analysis/HarmonicAnalysis.h"
 
 #include "app/state/Numbers.h"
-#include "ui/Canvas.h"
-#include "ui/Palette.h"
 #include "voiceprint/Fft512.h"
 
 #include <algorithm>
-#include <cmath>
 #include <span>
 
 namespace tavrel {
@@ -17,9 +14,6 @@ namespace {
 // one, b + 1, must still lie inside PeriodData.
 constexpr int LastLowerIndex = PeriodCapacity - 2;
 
-// Bars beyond this have no amplitude to show.
-constexpr int LastHarmonic = SpecSize - 1;
-
 // Int(pos) as a 16-bit index, kept inside PeriodData whatever PeriodSamples
 // holds: a period is never longer than the magnified plot is wide, but a bad
 // value must not make the analysis read past the array.
@@ -29,17 +23,6 @@ std::int16_t LowerIndex(float pos) {
     if (pos >= float(LastLowerIndex))
         return LastLowerIndex;
     return static_cast<std::int16_t>(Int(pos));
-}
-
-std::int16_t Int16Of(double wholeNumber) {
-    return RoundToInt16(wholeNumber);
-}
-
-void PaintBar(Canvas& c, const HarmChartGeometry& g, const AnalysisState& s, int n, QColor colour) {
-    if (!(s.HarmMax > 0) || n < 0 || n > LastHarmonic)
-        return;
-    const HarmBarRect r = HarmBarCorners(g, n, s.HarmAmp[static_cast<std::size_t>(n)], s.HarmMax);
-    c.FilledBox(r.X1, r.Y1, r.X2, r.Y2, colour);
 }
 
 } // namespace
@@ -65,32 +48,33 @@ void ResamplePeriod(AnalysisState& s) {
     }
 }
 
-void RunHarmonicAnalysis(AnalysisState& s) {
-    s.FftDone = 1;
-    ResamplePeriod(s);
-    Fft512(std::span<float>(s.FftReal), std::span<float>(s.FftImag.data(), SpecSize), s);
+float LargestHarmonic(const AnalysisState& s) {
+    float m = 0;
+    for (int i = 1; i <= FftSize / 2; ++i)
+        if (m < s.HarmAmp[static_cast<std::size_t>(i)])
+            m = s.HarmAmp[static_cast<std::size_t>(i)];
+    return m;
+}
 
+void AnalyseHarmonics(AnalysisState& s) {
+    ResamplePeriod(s);
+    Fft512(std::span<float>(s.FftReal), std::span<float>(s.FftImag.data(), SpecSize),
+           {s.SpecRe, s.SpecIm, s.SpecMag});
     // The voiceprint reuses the Spec arrays; the synthesis window needs this
     // period's spectrum long after.
     s.HarmRe = s.SpecRe;
     s.HarmIm = s.SpecIm;
     s.HarmAmp = s.SpecMag;
-
-    // The DC term says where the wave sits, not what it sounds like: it takes
-    // no part in the scale of the bars.
-    s.HarmMax = 0;
-    for (int i = 1; i <= FftSize / 2; ++i)
-        if (s.HarmMax < s.HarmAmp[static_cast<std::size_t>(i)])
-            s.HarmMax = s.HarmAmp[static_cast<std::size_t>(i)];
+    s.HarmMax = LargestHarmonic(s);
 }
 
 HarmChartGeometry HarmChartLayout(int width, int height) {
     HarmChartGeometry g;
-    g.X0 = Int16Of(Int(width * 10.0 / 520));
-    g.P = Int16Of(Int(width * 12.0 / 520));
-    g.B = Int16Of(Int(height * 0.85));
-    g.BH = Int16Of(Int(height * 0.75));
-    g.LabelX0 = Int16Of(g.X0 - Int(width * 4.0 / 520));
+    g.X0 = RoundToInt16(Int(width * 10.0 / ChartDesignWidth));
+    g.P = RoundToInt16(Int(width * 12.0 / ChartDesignWidth));
+    g.B = RoundToInt16(Int(height * 0.85));
+    g.BH = RoundToInt16(Int(height * 0.75));
+    g.LabelX0 = RoundToInt16(g.X0 - Int(width * 4.0 / ChartDesignWidth));
 
     // A plot too narrow for a pitch of one pixel holds no chart; the loops
     // below would never end.
@@ -127,37 +111,12 @@ QPointF HarmLabelPosition(const HarmChartGeometry& g, int j) {
     return QPointF(g.LabelX0 + g.P * j + 9, g.B + 5);
 }
 
-void PaintHarmBar(Canvas& c, const AnalysisState& s, int n, QColor colour) {
-    PaintBar(c, HarmChartLayout(c.Width(), c.Height()), s, n, colour);
-}
-
-void DrawHarmChart(Canvas& c, const AnalysisState& s) {
-    const double w = c.Width();
-    const double h = c.Height();
-    const HarmChartGeometry g = HarmChartLayout(c.Width(), c.Height());
-
-    for (int j = 1; j <= g.BarCount; ++j)
-        PaintBar(c, g, s, j, Colors::LightBlue);
-
-    c.SetForeColor(Colors::Black);
-    c.SetFontSize(9);
-    for (int j = 5; j <= g.LastLabelledHarmonic; j += 5) {
-        const QPointF at = HarmLabelPosition(g, j);
-        c.CurrentX = at.x();
-        c.CurrentY = at.y();
-        c.Print(QString::number(j));
-    }
-
-    c.SetFontSize(11);
-    c.CurrentX = w * 235 / 520;
-    c.CurrentY = h * 180 / 200;
-    c.Print(HarmAxisCaption);
-    c.CurrentX = w * 2 / 520;
-    c.CurrentY = h * 65 / 200;
-    c.Print(AmpCaptionTop);
-    c.CurrentX = w * 2 / 520;
-    c.CurrentY = h * 95 / 200;
-    c.Print(AmpCaptionBottom);
+HarmCaptionPlaces HarmCaptionLayout(int width, int height) {
+    const double w = width;
+    const double h = height;
+    return {QPointF(w * 235 / ChartDesignWidth, h * 180 / ChartDesignHeight),
+            QPointF(w * 2 / ChartDesignWidth, h * 65 / ChartDesignHeight),
+            QPointF(w * 2 / ChartDesignWidth, h * 95 / ChartDesignHeight)};
 }
 
 } // namespace tavrel

@@ -1,8 +1,6 @@
 #include "analysis/Magnify.h"
 
 #include "app/state/Numbers.h"
-#include "ui/Canvas.h"
-#include "ui/Palette.h"
 
 #include <algorithm>
 #include <cmath>
@@ -42,14 +40,14 @@ std::int16_t RegionPeak(const AnalysisState& s, int count) {
 
 double MagnifiedDivisor(std::int16_t peak, std::int16_t ampNormalize, bool startOver) {
     if (!startOver && ampNormalize == 0)
-        return 120.0;
-    return peak >= 10 ? double(peak) : 160.0;
+        return MagnifierFixedDivisor;
+    return peak >= MagnifierQuietPeak ? double(peak) : MagnifierQuietDivisor;
 }
 
 std::vector<QPointF> MagnifiedPoints(const AnalysisState& s, int count, int h1, bool startOver) {
     const int n = std::min<int>(count, static_cast<int>(s.RegionData.size()));
     const std::int16_t mid = static_cast<std::int16_t>(Int(h1 / 2.0));
-    const std::int16_t amp = static_cast<std::int16_t>(Int(mid * 0.845));
+    const std::int16_t amp = static_cast<std::int16_t>(Int(mid * MagnifierAmpRatio));
     const double d = MagnifiedDivisor(RegionPeak(s, n), s.AmpNormalize, startOver);
     std::vector<QPointF> points;
     points.reserve(std::max(n, 0));
@@ -62,18 +60,12 @@ std::vector<QPointF> MagnifiedPoints(const AnalysisState& s, int count, int h1, 
     return points;
 }
 
-void DrawMagnifiedWave(Canvas& c, const AnalysisState& s, int count, bool startOver) {
-    c.SetForeColor(Colors::LightRed);
-    const std::vector<QPointF> points = MagnifiedPoints(s, count, c.Height(), startOver);
-    c.Polyline(points.data(), points.size(), Colors::LightRed);
-}
-
-CaptureResult CapturePeriod(AnalysisState& s, int regionLength, double rate) {
+CaptureResult CapturePeriod(AnalysisState& s, double rate) {
     const int x1 = static_cast<int>(s.MarkX1.value_or(0));
     const int x2 = static_cast<int>(s.MarkX2.value_or(0));
     if (x2 - x1 < 3)
         return CaptureResult::TooClose;
-    if (x1 < 0 || x2 > regionLength - 1 || x2 >= static_cast<int>(s.RegionData.size()))
+    if (x1 < 0 || x2 > s.RegionLength - 1 || x2 >= static_cast<int>(s.RegionData.size()))
         return CaptureResult::OutsideSamples;
     if (x2 - x1 > MaxPeriodSamples)
         return CaptureResult::TooLong;
@@ -85,7 +77,6 @@ CaptureResult CapturePeriod(AnalysisState& s, int regionLength, double rate) {
     s.FundFreq = 1.0f / s.PeriodSec;
     for (int j = x1; j <= x2; ++j)
         s.PeriodData[static_cast<std::size_t>(j - x1)] = s.RegionData[static_cast<std::size_t>(j)];
-    s.PeriodReady = 1;
     return CaptureResult::Captured;
 }
 

@@ -10,8 +10,6 @@
 
 namespace tavrel {
 
-class Canvas;
-
 // First sample of the region for a marker at regionX on a whole-wave plot w3
 // pixels wide. The region holds w1 + 1 samples; a start that would run past
 // the last sample is moved back so the region ends on it, and a recording
@@ -25,17 +23,22 @@ int CopyRegion(AnalysisState& s, std::int32_t start, int w1);
 // Largest magnitude among the first count samples of RegionData, rounded.
 std::int16_t RegionPeak(const AnalysisState& s, int count);
 
-// The divisor that scales the magnified wave. A quiet region (peak below 10)
-// is drawn at a fixed small scale rather than blown up to full height.
+// How the magnified wave is scaled. With normalisation on, the region's own
+// peak reaches MagnifierAmpRatio of the half height; a quiet region (peak
+// below MagnifierQuietPeak) is drawn against a fixed small scale rather than
+// blown up to full height. With normalisation off every region shares one
+// fixed scale.
+inline constexpr double MagnifierAmpRatio = 0.845;
+inline constexpr int MagnifierQuietPeak = 10;        // sample units
+inline constexpr double MagnifierQuietDivisor = 160; // sample units at full Amp
+inline constexpr double MagnifierFixedDivisor = 120; // sample units at full Amp
+
 // startOver: the redraw after a third click always normalises.
 double MagnifiedDivisor(std::int16_t peak, std::int16_t ampNormalize, bool startOver);
 
 // Points of the magnified wave for a plot h1 high: x = k, y = Mid - Amp * v / D,
 // rounded half to even on the first drawing, left fractional on a redraw.
 std::vector<QPointF> MagnifiedPoints(const AnalysisState& s, int count, int h1, bool startOver);
-
-// Draws them in light red, the plot's foreground colour from then on.
-void DrawMagnifiedWave(Canvas& c, const AnalysisState& s, int count, bool startOver);
 
 enum class CaptureResult {
     Captured,
@@ -47,12 +50,12 @@ enum class CaptureResult {
 
 // Longest period the buffer and the resampling (which reads one sample
 // beyond the period) can take.
-constexpr int MaxPeriodSamples = PeriodCapacity - 2; // 1499
+inline constexpr int MaxPeriodSamples = PeriodCapacity - 2; // 1499
 
-// Takes the period between MarkX1 <= MarkX2 (already ordered) from RegionData,
-// which holds regionLength samples. On success fills PeriodSamples, PeriodSec,
-// FundFreq, PeriodData(0 ... PeriodSamples) and sets PeriodReady; on any
-// refusal nothing changes.
-CaptureResult CapturePeriod(AnalysisState& s, int regionLength, double rate);
+// Takes the period between MarkX1 <= MarkX2 (already ordered) from the
+// RegionLength samples of RegionData. On success fills PeriodSamples,
+// PeriodSec, FundFreq and PeriodData(0 ... PeriodSamples); on any refusal
+// nothing changes. Step flags are the caller's.
+CaptureResult CapturePeriod(AnalysisState& s, double rate);
 
 } // namespace tavrel

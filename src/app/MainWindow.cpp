@@ -1,16 +1,21 @@
 #include "app/MainWindow.h"
 
+#include "analysis/HarmChart.h"
 #include "analysis/HarmonicAnalysis.h"
-#include "analysis/Magnify.h"
+#include "analysis/MagnifiedPlot.h"
+#include "analysis/PlotClicks.h"
 #include "app/LoadMessages.h"
 #include "app/MainLayout.h"
-#include "app/state/Numbers.h"
 #include "app/SettingsDialogs.h"
+#include "app/state/Numbers.h"
 #include "ui/Dialogs.h"
 #include "ui/Palette.h"
 #include "ui/PictureBox.h"
+#include "ui/Printing.h"
 #include "ui/WindowOps.h"
+#include "wavein/Recording.h"
 #include "wavein/WavReader.h"
+#include "wavein/WholeWaveGeometry.h"
 #include "wavein/WholeWavePlot.h"
 
 #include <QApplication>
@@ -18,12 +23,10 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <new>
 
 namespace tavrel {
 
@@ -121,6 +124,12 @@ MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent)
     connect(Picture3, &PictureBox::MouseDown, this, &MainWindow::Picture3_MouseDown);
     connect(Picture1, &PictureBox::MouseDown, this, &MainWindow::Picture1_MouseDown);
 
+    // Dragging a window edge sends a stream of resizes; the plots are drawn
+    // again once, when it stops.
+    m_resizeSettled.setSingleShot(true);
+    m_resizeSettled.setInterval(100);
+    connect(&m_resizeSettled, &QTimer::timeout, this, &MainWindow::RedrawPlots);
+
     Form_Load();
 }
 
@@ -155,7 +164,17 @@ void MainWindow::ApplyLayout(int width, int height) {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     ApplyLayout(event->size().width(), event->size().height());
+    m_resizeSettled.start();
     QWidget::resizeEvent(event);
+}
+
+void MainWindow::RedrawPlots() {
+    RefitRegion(m_state, Picture1->width());
+    if (m_state.RegionChosen == 1)
+        m_state.RegionX = MarkerXForRegion(m_state, Picture3->width());
+    Picture3->Replay();
+    Picture1->Replay();
+    Picture2->Replay();
 }
 
 QString MainWindow::ShowOpenDialog(const QString& filter) {
@@ -170,28 +189,22 @@ void MainWindow::Command1_Click() {
     m_state.FileName = ShowOpenDialog(QStringLiteral("サウンド|*.wav"));
     if (m_state.FileName.isEmpty())
         return;
-    lblFilename->setText(QFileInfo(m_state.FileName).fileName());
-    lblFilename->setToolTip(QDir::toNativeSeparators(m_state.FileName)); // long names are cut
-    Picture1->Pic().Cls();
-    Picture2->Pic().Cls();
+    LoadRecording(m_state.FileName);
+}
+
+void MainWindow::LoadRecording(const QString& path) {
+    m_state.FileName = path;
+    lblFilename->setText(QFileInfo(path).fileName());
+    lblFilename->setToolTip(QDir::toNativeSeparators(path)); // long names are cut
+    Picture1->Cls();
+    Picture2->Cls();
     m_state.MarkPhase = 2;
     m_state.WaveLoaded = 1;
     m_state.RegionChosen = 0;
 
-    WavLoadResult result = LoadWavFile(m_state.FileName, m_state.RefLevel);
-    FloatArray region;
-    FloatArray imag;
-    if (result.error == WavError::None) {
-        // The two work arrays are taken before anything is replaced, so a
-        // recording too big for memory leaves the previous one whole.
-        try {
-            const auto n = static_cast<std::size_t>(result.wave.SampleCount);
-            region = FloatArray(n);
-            imag = FloatArray(n);
-        } catch (const std::bad_alloc&) {
-            result.error = WavError::OutOfMemory;
-        }
-    }
+    WavLoadResult result = LoadWavFile(path, m_state.RefLevel);
+    if (result.error == WavError::None)
+        result.error = AdoptRecording(m_state, std::move(result.wave));
     if (result.error != WavError::None) {
         m_dialogs.MessageBox(this, LoadErrorMessage(result.error),
                              result.error == WavError::NotRiffWave);
@@ -203,110 +216,86 @@ void MainWindow::Command1_Click() {
     txtBitsPerSample->setText(QString::number(f.bitsPerSample));
     txtSamplesPerSec->setText(QString::number(f.sampleRate));
 
-    m_state.SampleCount = result.wave.SampleCount;
-    m_state.WaveData = std::move(result.wave.WaveData);
-    m_state.RegionData = std::move(region);
-    m_state.FftImag = std::move(imag);
-    m_state.WavePeak = result.wave.WavePeak;
-    m_regionLength = 0;
-
-    Picture1->Pic().Cls();
-    Picture2->Pic().Cls();
-    Picture3->Pic().Cls();
-    DrawWholeWave(Picture3->Pic(), m_state.WaveData, m_state.WavePeak, m_state.AmpRatio);
+    Picture3->Cls();
+    Picture3->Draw([this](Canvas& c) {
+        DrawWholeWave(c, m_state.WaveData, m_state.WavePeak, m_state.AmpRatio);
+    });
     m_state.PeriodReady = 0;
+}
+
+namespace {
+// Key of the region marker among the whole-wave plot's kept drawings: a new
+// marker replaces the old one.
+constexpr int RegionMarkerKey = 0;
+} // namespace
+
+void MainWindow::DrawRegionMarker() {
+    Picture3->Draw(RegionMarkerKey, [this](Canvas& c) {
+        const float x = m_state.RegionX.value_or(0.0f);
+        c.Line(x, 0, x, RegionMarkerEndY, Colors::Black);
+    });
+}
+
+void MainWindow::DrawPeriodMark(float x) {
+    Picture1->Draw([x](Canvas& c) { tavrel::DrawPeriodMark(c, x); });
 }
 
 void MainWindow::Picture3_MouseDown(int, int, float x, float) {
-    if (m_state.WaveLoaded == 0 || m_state.WaveData.empty())
+    const WholeWaveClick click =
+        ClickWholeWave(m_state, x, Picture3->width(), Picture1->width());
+    if (!click.handled)
         return;
-    Canvas& pic3 = Picture3->Pic();
-    const float xm = static_cast<float>(Int(x));
-    if (m_state.RegionChosen == 1) {
-        const float old = m_state.RegionX.value_or(0.0f);
-        pic3.Line(old, 0, old, 200, Colors::PaleCyan);
+    if (click.rubOutX) {
+        // Pale cyan on the white strip: the old place stays faintly visible.
+        const float old = *click.rubOutX;
+        Picture3->Pic().Line(old, 0, old, RegionMarkerEndY, Colors::PaleCyan);
     }
-    m_state.RegionX = xm;
-    pic3.Line(xm, 0, xm, 200, Colors::Black);
-
-    const int w1 = Picture1->width();
-    const std::int32_t start = RegionStart(m_state.SampleCount, xm, Picture3->width(), w1);
-    m_regionLength = CopyRegion(m_state, start, w1);
-
-    Picture1->Pic().Cls();
-    Picture2->Pic().Cls();
-    DrawMagnifiedWave(Picture1->Pic(), m_state, m_regionLength, false);
-
-    m_state.RegionChosen = 1;
-    m_state.FftDone = 0;
-    m_state.MarkPhase = 0;
-    m_state.PeriodReady = 0;
-}
-
-void MainWindow::FirstMark(float x) {
-    const float x1 = static_cast<float>(Int(x));
-    m_state.MarkX1 = x1;
-    Picture1->Pic().Line(x1, 0, x1, Picture1->height(), Colors::Black);
-    m_state.MarkPhase = 1;
+    DrawRegionMarker();
+    Picture1->Cls();
+    Picture2->Cls();
+    Picture1->Draw([this](Canvas& c) { DrawMagnifiedWave(c, m_state, false); });
 }
 
 void MainWindow::Picture1_MouseDown(int, int, float x, float) {
-    if (m_state.RegionChosen == 0)
+    // The rate is whatever the text box says now: the user may have typed the
+    // true rate of a recording whose header is wrong.
+    const double rate = LenientNumber(txtSamplesPerSec->text());
+    const MagnifiedClick click = ClickMagnified(m_state, x, rate);
+    switch (click.step) {
+    case MarkStep::Ignored:
         return;
-    Canvas& pic1 = Picture1->Pic();
-
-    if (m_state.MarkPhase == 0) {
-        FirstMark(x);
+    case MarkStep::First:
+        DrawPeriodMark(click.lineX);
         return;
+    case MarkStep::StartOver:
+        Picture2->Cls();
+        Picture1->Cls();
+        Picture1->Draw([this](Canvas& c) { DrawMagnifiedWave(c, m_state, true); });
+        DrawPeriodMark(click.lineX);
+        return;
+    case MarkStep::Second:
+        break;
     }
 
-    if (m_state.MarkPhase == 1) {
-        const float x2 = static_cast<float>(Int(x));
-        m_state.MarkX2 = x2;
-        pic1.Line(x2, 0, x2, Picture1->height(), Colors::Black);
-        m_state.MarkPhase = 2;
-        if (m_state.MarkX2.value_or(0) < m_state.MarkX1.value_or(0))
-            std::swap(m_state.MarkX1, m_state.MarkX2);
-
-        // The rate is whatever the text box says now: the user may have typed
-        // the true rate of a recording whose header is wrong.
-        const double rate = LenientNumber(txtSamplesPerSec->text());
-        switch (CapturePeriod(m_state, m_regionLength, rate)) {
-        case CaptureResult::Captured:
-            break;
-        case CaptureResult::TooClose:
-            pic1.Cls();
-            m_dialogs.MessageBox(this, QString::fromUtf8(TooCloseMessage), false);
-            return;
-        case CaptureResult::OutsideSamples:
-            m_dialogs.MessageBox(this, QString::fromUtf8(OutsideSamplesMessage), false);
-            return;
-        case CaptureResult::TooLong:
-            m_dialogs.MessageBox(this, QString::fromUtf8(TooLongMessage), false);
-            return;
-        case CaptureResult::BadRate:
-            m_dialogs.MessageBox(this, QString::fromUtf8(BadRateMessage), false);
-            return;
-        }
-        pic1.SetForeColor(Colors::LightBlue);
-        pic1.SetFontSize(11);
-        pic1.CurrentX = 5;
-        pic1.CurrentY = 5;
-        pic1.Print(QStringLiteral("周期　　") + FormatUpTo5(m_state.PeriodSec) +
-                   QStringLiteral("秒"));
-        pic1.CurrentX = 5;
-        pic1.CurrentY = 25;
-        pic1.Print(QStringLiteral("基本振動数 ") + FormatWhole(m_state.FundFreq) +
-                   QStringLiteral("Hz"));
+    DrawPeriodMark(click.lineX);
+    switch (click.capture) {
+    case CaptureResult::Captured:
+        Picture1->Draw([this](Canvas& c) { DrawPeriodTexts(c, m_state); });
+        return;
+    case CaptureResult::TooClose:
+        Picture1->Cls();
+        m_dialogs.MessageBox(this, QString::fromUtf8(TooCloseMessage), false);
+        return;
+    case CaptureResult::OutsideSamples:
+        m_dialogs.MessageBox(this, QString::fromUtf8(OutsideSamplesMessage), false);
+        return;
+    case CaptureResult::TooLong:
+        m_dialogs.MessageBox(this, QString::fromUtf8(TooLongMessage), false);
+        return;
+    case CaptureResult::BadRate:
+        m_dialogs.MessageBox(this, QString::fromUtf8(BadRateMessage), false);
         return;
     }
-
-    // A third click starts over on the same region.
-    m_state.FftDone = 0;
-    Picture2->Pic().Cls();
-    pic1.Cls();
-    DrawMagnifiedWave(pic1, m_state, m_regionLength, true);
-    FirstMark(x);
 }
 
 void MainWindow::Cmd_fft_Click() {
@@ -314,9 +303,16 @@ void MainWindow::Cmd_fft_Click() {
         m_dialogs.MessageBox(this, QStringLiteral("１周期をマウスでクリックしてください"), false);
         return;
     }
-    Picture2->Pic().Cls();
-    RunHarmonicAnalysis(m_state);
-    DrawHarmChart(Picture2->Pic(), m_state);
+    m_state.FftDone = 1;
+    Picture2->Cls();
+    AnalyseHarmonics(m_state);
+    Picture2->Draw([this](Canvas& c) { DrawHarmChart(c, m_state); });
+}
+
+void MainWindow::PaintHarmBar(int n, QColor colour) {
+    // Keyed by the bar: a bar painted again covers the same pixels, so only
+    // its last colour needs keeping.
+    Picture2->Draw(n, [this, n, colour](Canvas& c) { tavrel::PaintHarmBar(c, m_state, n, colour); });
 }
 
 void MainWindow::Cmd_print_Click() {
@@ -328,20 +324,7 @@ void MainWindow::Cmd_print_Click() {
     PrintWindowImage(printer);
 }
 
-bool MainWindow::PrintWindowImage(QPrinter& printer) {
-    const QImage image = grab().toImage();
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    const QRectF page = printer.pageRect(QPrinter::DevicePixel);
-    const QRectF pageArea(0, 0, page.width(), page.height());
-    QSizeF size = image.size();
-    size.scale(pageArea.size(), Qt::KeepAspectRatio);
-    const QRectF target(QPointF((pageArea.width() - size.width()) / 2, 0), size);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(target, image);
-    return painter.end();
-}
+bool MainWindow::PrintWindowImage(QPrinter& printer) { return PrintImage(printer, grab().toImage()); }
 
 void MainWindow::Cmd_Settei_Click() {
     // The dialog is made afresh each time, so it opens with its designed text;

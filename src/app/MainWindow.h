@@ -4,7 +4,9 @@
 
 #include "app/state/AnalysisState.h"
 
+#include <QColor>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 class QLabel;
@@ -28,8 +30,18 @@ public:
     AnalysisState& State() { return m_state; }
     const AnalysisState& State() const { return m_state; }
 
-    // Lays the window out for a client area of width × height pixels.
+    // Lays the window out for a client area of width × height pixels. The
+    // plots are drawn again for their new sizes once the resizing settles.
     void ApplyLayout(int width, int height);
+
+    // Loads a recording as if it had been chosen in the open-file dialog:
+    // the same refusals and messages, the previous recording kept on failure.
+    void LoadRecording(const QString& path);
+
+    // Paints bar n of the harmonic plot in the given colour (the synthesis
+    // window marks the harmonics it uses this way); the mark is kept when the
+    // plot is drawn again.
+    void PaintHarmBar(int n, QColor colour);
 
     // Controls, top to bottom.
     QLabel* lblFilename;
@@ -71,9 +83,8 @@ public:
     // page with its aspect kept. False when the printer cannot be opened.
     bool PrintWindowImage(QPrinter& printer);
 
-    // How many samples the magnified plot holds (its width + 1, or fewer at
-    // the end of a short recording).
-    int RegionLength() const { return m_regionLength; }
+    // Draws every plot again from the state, for the plots' present sizes.
+    void RedrawPlots();
 
 protected:
     // QWidget
@@ -81,13 +92,14 @@ protected:
 
 private:
     QString ShowOpenDialog(const QString& filter = QString());
-    void FirstMark(float x);
+    void DrawRegionMarker();
+    void DrawPeriodMark(float x);
 
     Dialogs& m_dialogs;
     AnalysisState m_state;
-    int m_regionLength = 0;
     QString m_openFolder;
     QPointer<Form4> m_settings;
+    QTimer m_resizeSettled;
 };
 
 } // namespace tavrel

@@ -16,6 +16,26 @@ void PictureBox::SetOuterGeometry(int left, int top, int width, int height) {
     m_canvas.Resize(width, height);
 }
 
+void PictureBox::Draw(DrawOp op) { Draw(-1, std::move(op)); }
+
+void PictureBox::Draw(int key, DrawOp op) {
+    if (key >= 0)
+        std::erase_if(m_kept, [key](const Kept& k) { return k.key == key; });
+    op(m_canvas);
+    m_kept.push_back({key, std::move(op)});
+}
+
+void PictureBox::Cls() {
+    m_kept.clear();
+    m_canvas.Cls();
+}
+
+void PictureBox::Replay() {
+    m_canvas.Cls();
+    for (const Kept& k : m_kept)
+        k.op(m_canvas);
+}
+
 void PictureBox::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     p.drawImage(event->rect().topLeft(), m_canvas.Image(), event->rect());

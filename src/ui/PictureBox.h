@@ -1,10 +1,18 @@
 #pragma once
 // A picture area: a child widget that shows a retained Canvas and reports
 // mouse-downs in its own float pixel coordinates.
+//
+// What a window draws through Draw() is kept as well as done, so that after
+// the area changes size the window can have it drawn again at the new size
+// (Replay): every plot computes its positions from the area's size, and
+// stretching the old pixels would put them where a click no longer means
+// what the picture shows. Drawing straight on Pic() is done once only.
 
 #include "ui/Canvas.h"
 
 #include <QWidget>
+#include <functional>
+#include <vector>
 
 namespace tavrel {
 
@@ -19,6 +27,18 @@ public:
     // Sets the outer size in pixels; the retained image follows it.
     void SetOuterGeometry(int left, int top, int width, int height);
 
+    using DrawOp = std::function<void(Canvas&)>;
+    // Draws now and keeps the drawing for Replay.
+    void Draw(DrawOp op);
+    // The same, replacing a kept drawing with the same key: for a drawing that
+    // is repeated over the same pixels (a bar painted in another colour), so
+    // that only the last one is kept.
+    void Draw(int key, DrawOp op);
+    // Clears the area and forgets every kept drawing.
+    void Cls();
+    // Clears the area and draws every kept drawing again, in order.
+    void Replay();
+
 signals:
     void MouseDown(int button, int shift, float x, float y);
 
@@ -29,7 +49,12 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    struct Kept {
+        int key; // -1: none
+        DrawOp op;
+    };
     Canvas m_canvas;
+    std::vector<Kept> m_kept;
 };
 
 } // namespace tavrel

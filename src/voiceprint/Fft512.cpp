@@ -278,16 +278,17 @@ ButterfliesFn ChooseButterflies() {
 #endif
 }
 
-void Publish(const float* re, const float* im, AnalysisState& state, const Tables& t) {
-    std::memcpy(state.SpecRe.data(), re, FftSize * sizeof(float));
-    std::memcpy(state.SpecIm.data(), im, FftSize * sizeof(float));
-    t.Magnitudes(re, im, state.SpecMag.data());
+void Publish(const float* re, const float* im, const SpectrumOut& out, const Tables& t) {
+    std::memcpy(out.re.data(), re, FftSize * sizeof(float));
+    std::memcpy(out.im.data(), im, FftSize * sizeof(float));
+    t.Magnitudes(re, im, out.mag.data());
 }
 
 } // namespace
 
-void Fft512(std::span<float> re, std::span<float> im, AnalysisState& state) {
-    if (re.size() < FftSize || im.size() < FftSize)
+void Fft512(std::span<float> re, std::span<float> im, const SpectrumOut& out) {
+    if (re.size() < FftSize || im.size() < FftSize || out.re.size() < FftSize ||
+        out.im.size() < FftSize || out.mag.size() < FftSize)
         return;
     const Tables& t = GetTables();
     float* r = re.data();
@@ -296,7 +297,7 @@ void Fft512(std::span<float> re, std::span<float> im, AnalysisState& state) {
         return; // one array cannot be both parts; the butterflies would garble it
 
     t.Butterflies(r, i, t);
-    Publish(r, i, state, t);
+    Publish(r, i, out, t);
 }
 
 } // namespace tavrel

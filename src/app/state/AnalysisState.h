@@ -48,6 +48,12 @@ struct AnalysisState {
     std::optional<float> MarkX1; // empty until first set; reads as 0
     std::optional<float> MarkX2;
     std::optional<float> RegionX;
+    // Where the magnified region starts in WaveData and how many samples of it
+    // RegionData holds (the magnified plot's width + 1, or fewer at the end
+    // of a short recording). The plots are drawn again from these when the
+    // window changes size.
+    std::int32_t RegionStartSample = 0;
+    std::int32_t RegionLength = 0;
     float PeriodSec = 0;
     float FundFreq = 0;
     FloatArray FftImag;
