@@ -114,22 +114,33 @@ void Canvas::Segment(double x1, double y1, double x2, double y2, QRgb rgb) {
 void Canvas::LineTo(double x, double y) { Line(m_current.x(), m_current.y(), x, y, m_fore); }
 
 void Canvas::Box(double x1, double y1, double x2, double y2, QColor c) {
-    {
-        QPainter p(&m_image);
-        p.setPen(QPen(c, 0));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized());
-    }
+    const QRgb rgb = c.rgb();
+    Segment(x1, y1, x2, y1, rgb);
+    Segment(x2, y1, x2, y2, rgb);
+    Segment(x2, y2, x1, y2, rgb);
+    Segment(x1, y2, x1, y1, rgb);
     m_current = {x2, y2};
     Changed();
 }
 
+// A filled box covers the pixels of both its corners and everything between,
+// by the same rounding as a line's end points: a bar then covers exactly the
+// pixels its corners name, and a box drawn again in another colour covers the
+// first one exactly.
 void Canvas::FilledBox(double x1, double y1, double x2, double y2, QColor c) {
-    {
-        QPainter p(&m_image);
-        p.setPen(Qt::NoPen);
-        p.setBrush(c);
-        p.drawRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized());
+    long xa = PixelOf(x1), xb = PixelOf(x2), ya = PixelOf(y1), yb = PixelOf(y2);
+    if (xa > xb)
+        std::swap(xa, xb);
+    if (ya > yb)
+        std::swap(ya, yb);
+    xa = std::max(xa, 0L);
+    ya = std::max(ya, 0L);
+    xb = std::min(xb, long(m_image.width()) - 1);
+    yb = std::min(yb, long(m_image.height()) - 1);
+    const QRgb rgb = c.rgb();
+    for (long y = ya; xa <= xb && y <= yb; ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(m_image.scanLine(int(y)));
+        std::fill(row + xa, row + xb + 1, rgb);
     }
     m_current = {x2, y2};
     Changed();
