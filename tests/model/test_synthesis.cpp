@@ -119,11 +119,18 @@ TEST(HarmCountText, OneLeadingBlankAndReadBackWithinRange) {
 TEST(SynthSound, HeaderByteForByteAndTheReaderTakesIt) {
     const std::vector<std::uint8_t> w = NewSynthImage();
     ASSERT_EQ(w.size(), 60609u);
+    // clang-format off
     const std::vector<std::uint8_t> header = {
-        82, 73,   70,   70, 0xb8, 0xec, 0,   0,   87,  65,   86,   69,  102, 109,  116,
-        32, 18,   0,    0,  0,    1,    0,   1,   0,   0x22, 0x56, 0,   0,   0x22, 0x56,
-        0,  0,    1,    0,  8,    0,    133, 4,   102, 97,   99,   116, 4,   0,    0,
-        0,  0x86, 0xec, 0,  0,    100,  97,  116, 97,  0x86, 0xec, 0,   0};
+        82, 73, 70, 70,      0xb8, 0xec, 0, 0,     // "RIFF", 60600
+        87, 65, 86, 69,                            // "WAVE"
+        102, 109, 116, 32,   18, 0, 0, 0,          // "fmt ", 18
+        1, 0,  1, 0,                               // PCM, mono
+        0x22, 0x56, 0, 0,    0x22, 0x56, 0, 0,     // 22050 per second, 22050 bytes per second
+        1, 0,  8, 0,  133, 4,                      // block 1, 8 bits, 1157
+        102, 97, 99, 116,    4, 0, 0, 0,           // "fact", 4
+        0x86, 0xec, 0, 0,                          // 60550 samples
+        100, 97, 116, 97,    0x86, 0xec, 0, 0};    // "data", 60550
+    // clang-format on
     ASSERT_EQ(header.size(), 58u);
     EXPECT_EQ(std::vector<std::uint8_t>(w.begin(), w.begin() + 58), header);
 
