@@ -7,10 +7,6 @@
 
 namespace tavrel {
 
-bool PeriodFitsSynthesis(float periodSamples) {
-    return periodSamples >= 1 && periodSamples <= float(MaxSynthPeriod);
-}
-
 void RebuildWave(const AnalysisState& s, int N, Restoration& r) {
     const float P = s.PeriodSamples;
     N = std::clamp(N, 0, MaxSynthHarmonics);

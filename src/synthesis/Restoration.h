@@ -29,9 +29,6 @@ struct Restoration {
     float* Harmonic(int n) { return HarmWave.data() + std::size_t(n) * SynthPoints; }
 };
 
-// Whether the period fits the synthesis: 1 to 512 samples.
-bool PeriodFitsSynthesis(float periodSamples);
-
 // Fills HarmWave(1 ... N, 0 ... T), with every other entry zero, and
 // RestoredWave(0 ... T) as their sum in increasing n, single precision;
 // RestoredPeak is the largest |RestoredWave(t)|. Harmonic n at sample t is
