@@ -216,7 +216,7 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     window->txtSamplesPerSec->setText("abc");
     window->Picture1_MouseDown(1, 0, 50, 0);
     window->Picture1_MouseDown(1, 0, 150, 0);
-    EXPECT_EQ(Messages(), (std::vector<QString>{QString::fromUtf8(BadRateMessage)}));
+    EXPECT_EQ(Messages(), (std::vector<QString>{MarkRefusalMessage(CaptureResult::BadRate)}));
 
     // A new region rubs the old marker out in pale cyan and asks for a new period.
     window->Picture3_MouseDown(1, 0, 300, 30);
