@@ -192,6 +192,12 @@ void MainWindow::Command1_Click() {
     LoadRecording(m_state.FileName);
 }
 
+void MainWindow::OpenFromCommandLine(const QString& path) {
+    const QString full = QFileInfo(path).absoluteFilePath();
+    m_openFolder = QFileInfo(full).absolutePath();
+    LoadRecording(full);
+}
+
 void MainWindow::LoadRecording(const QString& path) {
     m_state.FileName = path;
     lblFilename->setText(QFileInfo(path).fileName());
