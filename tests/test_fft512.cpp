@@ -96,10 +96,14 @@ struct Input {
 std::vector<Input> BitExactInputs() {
     std::vector<Input> inputs;
     std::mt19937 rng(20240611);
+    // Results in the subnormal range are correct but slow on most processors,
+    // so the two smallest scales come less often.
     const float scales[] = {32768, 1, 1e-3f, 1e-30f, 1e30f, 3e-38f, 1e-44f};
     for (int trial = 0; trial < 1000; ++trial) {
         inputs.push_back({"16-bit samples " + std::to_string(trial), RandomSamples(rng), {}});
         for (float scale : scales) {
+            if (scale < 1e-30f && trial % 10)
+                continue;
             const std::string name = "scale " + Number(scale) + " #" + std::to_string(trial);
             const Block re = RandomBlock(rng, scale);
             inputs.push_back({"real, " + name, re, {}});
