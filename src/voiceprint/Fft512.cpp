@@ -241,33 +241,30 @@ template <int W> struct Tail {
 
     [[gnu::always_inline]] static inline void Combine(F* re, F* im, const Tables& t) {
 #pragma GCC unroll 8
-        for (int le1 = W / 2; le1 >= 2; le1 /= 2) {
+        for (int le1 = W / 2; le1 >= 1; le1 /= 2) {
 #pragma GCC unroll 8
             for (int p = 0; p < W; ++p) {
                 if (p & le1)
                     continue;
                 const int q = p + le1;
-                const int k = TwiddleOffset(le1) + (p & (le1 - 1));
-                const D ur = Splat<W>(t.TwiddleRe[k]);
-                const D ui = Splat<W>(t.TwiddleIm[k]);
+                const int j = p & (le1 - 1);
                 const F tr = re[p] - re[q];
                 const F ti = im[p] - im[q];
                 re[p] = re[q] + re[p];
                 im[p] = im[q] + im[p];
-                Rotate<W>(tr, ti, ur, ui, re[q], im[q]);
+                if (j == 0) {
+                    // The first twiddle of a stage is exactly (1, 0), so
+                    // float arithmetic gives the double result. The products
+                    // by zero stay: they decide the sign of a zero result as
+                    // the full product does.
+                    re[q] = tr - ti * 0.0f;
+                    im[q] = ti + tr * 0.0f;
+                } else {
+                    const int k = TwiddleOffset(le1) + j;
+                    Rotate<W>(tr, ti, Splat<W>(t.TwiddleRe[k]), Splat<W>(t.TwiddleIm[k]), re[q],
+                              im[q]);
+                }
             }
-        }
-// Half-length 1: the twiddle is exactly (1, 0), so float arithmetic
-// gives the double result. The products by zero stay: they decide the
-// sign of a zero result as the full product does.
-#pragma GCC unroll 8
-        for (int p = 0; p < W; p += 2) {
-            const F tr = re[p] - re[p + 1];
-            const F ti = im[p] - im[p + 1];
-            re[p] = re[p + 1] + re[p];
-            im[p] = im[p + 1] + im[p];
-            re[p + 1] = tr - ti * 0.0f;
-            im[p + 1] = ti + tr * 0.0f;
         }
     }
 
