@@ -21,10 +21,12 @@
 // rounds exactly as the separate operations do. That is why the wide form may
 // be compiled with FMA, and the compiler may contract freely.
 
-// The helpers below pass 32-byte vectors by value. They are always inlined
-// into the one function compiled for AVX2, so no call ever crosses the ABI the
-// compiler warns about.
+// The helpers below pass vectors of 32 and 64 bytes by value. They are always
+// inlined into the functions that use them, so no call crosses the ABI that
+// the compiler warns about.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wpsabi"
+#endif
 
 namespace tavrel {
 
