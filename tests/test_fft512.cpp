@@ -88,11 +88,11 @@ struct Input {
     Block im;
 };
 
-// Over ten thousand blocks, from every corner the callers can reach and some
-// they cannot: whole samples and fractions at scales from 1e-30 to 1e30 (no
-// overflow, whose NaNs carry no meaning in their bits), real and complex,
-// impulses and full-scale waves at every position and bin, and silences of
-// either sign of zero, which decide the sign of many zero results.
+// Nearly eleven thousand blocks, from every corner the callers can reach and
+// some they cannot: whole samples and fractions at scales from subnormal to
+// 1e30 (short of overflow, whose NaNs carry no meaning in their bits), real and
+// complex, impulses and full-scale waves at every position and bin, constants,
+// and zeros of either sign, which decide the sign of many zero results.
 std::vector<Input> BitExactInputs() {
     std::vector<Input> inputs;
     std::mt19937 rng(20240611);
