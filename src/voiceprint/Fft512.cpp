@@ -113,7 +113,7 @@ template <typename V, typename T> [[gnu::always_inline]] inline V Load(const T* 
     return v;
 }
 
-template <typename T, typename V> [[gnu::always_inline]] inline void Store(T* p, V v) {
+template <typename T, typename V> [[gnu::always_inline]] inline void Store(T* p, const V& v) {
     std::memcpy(p, &v, sizeof v);
 }
 
@@ -127,9 +127,9 @@ template <int W> [[gnu::always_inline]] inline typename Vec<W>::D Splat(double v
 // (TR + i TI) times the twiddle (UR + i UI): widened to double, where the
 // products are exact, and each part rounded to float once at the end.
 template <int W>
-[[gnu::always_inline]] inline void Rotate(typename Vec<W>::F tr, typename Vec<W>::F ti,
-                                          typename Vec<W>::D ur, typename Vec<W>::D ui,
-                                          typename Vec<W>::F& outRe, typename Vec<W>::F& outIm) {
+[[gnu::always_inline]] inline void
+Rotate(const typename Vec<W>::F& tr, const typename Vec<W>::F& ti, const typename Vec<W>::D& ur,
+       const typename Vec<W>::D& ui, typename Vec<W>::F& outRe, typename Vec<W>::F& outIm) {
     using F = typename Vec<W>::F;
     using D = typename Vec<W>::D;
     const D r = __builtin_convertvector(tr, D);
