@@ -12,6 +12,7 @@ pkgs=(
   xvfb xauth
   sox imagemagick poppler-utils
   cups printer-driver-cups-pdf cups-client
+  pulseaudio pulseaudio-utils
 )
 
 missing=()

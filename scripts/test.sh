@@ -16,6 +16,11 @@ else
   echo "no PDF print queue: the test against a real queue will be skipped" >&2
 fi
 
+# A private sound server with a null sink, for the tests that play sound;
+# stopped however the run ends.
+trap 'bash "$here/scripts/stop-pulse.sh"' EXIT
+source "$here/scripts/pulse-env.sh"
+
 echo "== build (warnings are errors) =="
 bash "$here/scripts/build.sh" build-test -DTAVREL_WERROR=ON -DTAVREL_BENCH=ON
 echo "== tests =="
