@@ -9,15 +9,21 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace tavrel::test {
 
@@ -46,8 +52,39 @@ inline QString SoundServerMissing() {
         }                                                                                          \
     } while (0)
 
+// One test at a time may play into the server: ctest runs tests side by
+// side, and the monitor hears every sound the sink plays. An exclusive lock
+// on a file named after the server, released at the latest when the process
+// ends; bounded, so a stuck holder fails the test instead of hanging it.
+class SoundServerLock {
+public:
+    SoundServerLock() {
+        const QString path =
+            QDir::temp().filePath(QStringLiteral("tavrel-sound-tests-%1.lock")
+                                      .arg(qHash(qEnvironmentVariable("PULSE_SERVER"))));
+        m_fd = ::open(QFile::encodeName(path).constData(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+        QElapsedTimer waited;
+        waited.start();
+        while (m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0 && waited.elapsed() < 120000)
+            QThread::msleep(50);
+        m_held = m_fd >= 0 && waited.elapsed() < 120000;
+    }
+    ~SoundServerLock() {
+        if (m_fd >= 0)
+            ::close(m_fd); // releases the lock
+    }
+    SoundServerLock(const SoundServerLock&) = delete;
+    SoundServerLock& operator=(const SoundServerLock&) = delete;
+    bool Held() const { return m_held; }
+
+private:
+    int m_fd = -1;
+    bool m_held = false;
+};
+
 // Records the null sink's monitor as mono 16-bit samples while the event loop
 // runs (the sound output's own waits run it too). Times on `clock` (ms).
+// Holds the server for its test from construction to destruction.
 class MonitorRecording {
 public:
     static constexpr int Rate = 44100;
@@ -62,8 +99,10 @@ public:
     }
 
     // Starts parec and waits for its first data, which takes up to a few
-    // seconds. False when none came.
+    // seconds. False when none came, or the server stayed taken.
     bool Start() {
+        if (!m_lock.Held())
+            return false;
         m_parec.start(QStringLiteral("parec"),
                       {QStringLiteral("-d"), QStringLiteral("null.monitor"),
                        QStringLiteral("--raw"), QStringLiteral("--format=s16le"),
@@ -110,6 +149,7 @@ private:
                                                 1000.0 * double(samples.size()) / Rate);
     }
 
+    SoundServerLock m_lock;
     const QElapsedTimer& m_clock;
     QProcess m_parec;
     QByteArray m_pending;

@@ -37,24 +37,6 @@ TEST(Ticks, WaitYieldsUntilTheClockReachesTheDeadline) {
     }
 }
 
-// A handler run inside the wait may wait itself (a second click on a play
-// button); the outer wait goes on to its own deadline afterwards.
-TEST(Ticks, NestedWaitInsideAYield) {
-    FakeTickClock clock;
-    clock.stepMs = 10;
-    int depth = 0, nested = 0;
-    clock.onYield = [&] {
-        if (depth++ == 0 && clock.now == 20) {
-            ++nested;
-            WaitUntilTick(clock, clock.now + 200);
-        }
-        --depth;
-    };
-    WaitUntilTick(clock, 100);
-    EXPECT_EQ(nested, 1);
-    EXPECT_EQ(clock.now, 230); // 20 + 200 inner, then one step of the outer
-}
-
 // The real clock: handles events that come while it waits, ends at its
 // deadline, and sleeps between events instead of polling without pause.
 TEST(Ticks, SystemClockWaitsWithoutSpinning) {
