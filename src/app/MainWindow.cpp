@@ -65,8 +65,9 @@ QString DefaultExamplesFolder() {
 
 } // namespace
 
-MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), m_dialogs(dialogs), m_openFolder(DefaultExamplesFolder()) {
+MainWindow::MainWindow(const Platform& platform, QWidget* parent)
+    : QWidget(parent), m_platform(platform), m_dialogs(platform.dialogs),
+      m_openFolder(DefaultExamplesFolder()) {
     setWindowTitle(QStringLiteral("Tavrel"));
     resize(666, 509);
 

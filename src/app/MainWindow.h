@@ -2,6 +2,7 @@
 // The main window: header values of the loaded file, the command column and
 // the three stacked plots. Handlers are named after their control and event.
 
+#include "app/Platform.h"
 #include "app/state/AnalysisState.h"
 
 #include <QColor>
@@ -24,7 +25,7 @@ class PictureBox;
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit MainWindow(Dialogs& dialogs, QWidget* parent = nullptr);
+    explicit MainWindow(const Platform& platform, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     AnalysisState& State() { return m_state; }
@@ -99,6 +100,7 @@ private:
     void DrawRegionMarker();
     void DrawPeriodMark(float x);
 
+    Platform m_platform;
     Dialogs& m_dialogs;
     AnalysisState m_state;
     QString m_openFolder;

@@ -1,7 +1,7 @@
 // The main window as a user meets it: layout, loading and its refusals, one
 // whole analysis from click to chart, resizing, the dialogs and printing.
 // Everything runs offscreen with a scripted stand-in for dialogs.
-#include "FakeDialogs.h"
+#include "FakePlatform.h"
 #include "Pixels.h"
 #include "TestWav.h"
 #include "Tools.h"
@@ -54,7 +54,7 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        window = std::make_unique<MainWindow>(dialogs);
+        window = std::make_unique<MainWindow>(fake.platform);
         window->resize(640, 480);
         window->ApplyLayout(640, 480);
     }
@@ -114,7 +114,8 @@ protected:
     }
 
     QTemporaryDir dir;
-    FakeDialogs dialogs;
+    FakePlatform fake;
+    FakeDialogs& dialogs = fake.dialogs;
     std::unique_ptr<MainWindow> window;
 };
 
