@@ -12,6 +12,8 @@ pkgs=(
   xvfb xauth
   sox imagemagick poppler-utils
   cups printer-driver-cups-pdf cups-client
+  dpkg-dev desktop-file-utils appstream hicolor-icon-theme
+  pulseaudio pulseaudio-utils
 )
 
 missing=()

@@ -2,6 +2,7 @@
 // The main window: header values of the loaded file, the command column and
 // the three stacked plots. Handlers are named after their control and event.
 
+#include "app/Platform.h"
 #include "app/state/AnalysisState.h"
 
 #include <QColor>
@@ -24,7 +25,7 @@ class PictureBox;
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit MainWindow(Dialogs& dialogs, QWidget* parent = nullptr);
+    explicit MainWindow(const Platform& platform, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     AnalysisState& State() { return m_state; }
@@ -37,6 +38,10 @@ public:
     // Loads a recording as if it had been chosen in the open-file dialog:
     // the same refusals and messages, the previous recording kept on failure.
     void LoadRecording(const QString& path);
+
+    // A recording named when the program was started, taken as if it had been
+    // chosen in the open-file dialog (which then opens in its folder).
+    void OpenFromCommandLine(const QString& path);
 
     // Paints bar n of the harmonic plot in the given colour (the synthesis
     // window marks the harmonics it uses this way); the mark is kept when the
@@ -95,6 +100,7 @@ private:
     void DrawRegionMarker();
     void DrawPeriodMark(float x);
 
+    Platform m_platform;
     Dialogs& m_dialogs;
     AnalysisState m_state;
     QString m_openFolder;
