@@ -8,6 +8,7 @@
 #include "app/MainLayout.h"
 #include "app/SettingsDialogs.h"
 #include "app/state/Numbers.h"
+#include "synthesis/Form2.h"
 #include "ui/Dialogs.h"
 #include "ui/Palette.h"
 #include "ui/PictureBox.h"
@@ -349,7 +350,16 @@ void MainWindow::Cmdgousei_Click() {
             this, QStringLiteral("フーリエ変換を済ませてからクリックしてください。"), false);
         return;
     }
-    // The synthesis window comes with its own piece of work.
+    if (m_state.PeriodSamples > MaxSynthPeriod) {
+        m_dialogs.MessageBox(this, SynthPeriodTooLongMessage, false);
+        return;
+    }
+    // A fresh window for each opening; it is discarded when it closes.
+    auto* form = new Form2(m_state, m_dialogs, m_platform.sound,
+                           {[this](int n, QColor c) { PaintHarmBar(n, c); },
+                            [this] { return Picture2->size(); }},
+                           ScreenArea(), this);
+    m_dialogs.ShowModal(*form);
 }
 
 void MainWindow::CmdEnd_Click() { QApplication::exit(0); }

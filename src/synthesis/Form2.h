@@ -1,0 +1,93 @@
+#pragma once
+// The synthesis window ("波形の復元"): the analysed period rebuilt from its
+// first N harmonics. The left picture shows the single harmonics, the right
+// one their sum, and the main window's harmonic chart marks the bars in use.
+// The scroll bar steps N, the play button plays the sum as a short sound.
+//
+// One instance per opening: the window is discarded when it closes, so
+// every opening starts at N = 1 in the upper place.
+
+#include "app/state/AnalysisState.h"
+#include "synthesis/Restoration.h"
+
+#include <QColor>
+#include <QDialog>
+#include <QRect>
+#include <QSize>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+
+namespace tavrel {
+
+class Dialogs;
+class PictureBox;
+class SoundOutput;
+
+// What the window needs of the main window's harmonic chart: painting one
+// bar in a colour (the chart keeps the mark), and the chart's present size.
+struct HarmChartLink {
+    std::function<void(int n, QColor colour)> PaintHarmBar;
+    std::function<QSize()> Size; // px
+};
+
+class Form2 : public QDialog {
+    Q_OBJECT
+public:
+    // screenArea: the area a window may take, in pixels (ScreenArea()).
+    Form2(AnalysisState& state, Dialogs& dialogs, SoundOutput& sound, HarmChartLink chart,
+          const QRect& screenArea, QWidget* parent = nullptr);
+    ~Form2() override;
+
+    QScrollBar* HScroll1;
+    QLineEdit* Text1;
+    QPushButton* CmdPlay;
+    QPushButton* Cmd_idou;
+    QPushButton* CmdEnd;
+    QLabel* Label2;
+    QLabel* Label1;
+    PictureBox* Picture1;
+    PictureBox* Picture2;
+
+    // Handlers.
+    void Form_Load();
+    void HScroll1_Change();
+    void CmdPlay_Click();
+    void Cmd_idou_Click();
+    void CmdEnd_Click();
+
+    // The restored wave as it stands, and whether it may be played.
+    const Restoration& Restored() const { return m_wave; }
+    std::int16_t WaveDrawn = 0;
+    std::int16_t MoveCount = 0;
+    std::int16_t HarmCount = 0; // N
+
+private:
+    void RebuildWave(int N);
+    // One period's curve in a picture, placed by the left picture's size.
+    void PlotPeriodCurve(PictureBox& picture, const float* values, float scale, QColor colour);
+    void RestoreSpectrumBars();
+
+    AnalysisState& m_state;
+    Dialogs& m_dialogs;
+    SoundOutput& m_sound;
+    HarmChartLink m_chart;
+    QRect m_screen;
+    Restoration m_wave;
+    std::vector<QPointF> m_points; // kept between curves so a redraw allocates nothing
+};
+
+// Shown instead of the window when the marked period is longer than the
+// window holds.
+inline const QString SynthPeriodTooLongMessage =
+    QStringLiteral("周期が長すぎるため、倍音の合成ができません（合成できる周期"
+                   "は512サンプルまでです）。"
+                   "拡大波形で512サンプル以内の１周期をクリックし直し、フーリエ"
+                   "変換をしてから開いてください。");
+
+} // namespace tavrel
