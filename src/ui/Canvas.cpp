@@ -93,10 +93,14 @@ void Canvas::Segment(double x1, double y1, double x2, double y2, QRgb rgb) {
     const long dx = std::labs(xe - x), dy = -std::labs(ye - y);
     const long sx = x < xe ? 1 : -1, sy = y < ye ? 1 : -1;
     const long w = m_image.width(), h = m_image.height();
+    // Row addresses from the image's bits once per line: asking the image
+    // for each row costs a check for a shared copy at every pixel.
+    uchar* const bits = m_image.bits();
+    const qsizetype stride = m_image.bytesPerLine();
     long err = dx + dy;
     for (;;) {
         if (x >= 0 && y >= 0 && x < w && y < h)
-            reinterpret_cast<QRgb*>(m_image.scanLine(int(y)))[x] = rgb;
+            reinterpret_cast<QRgb*>(bits + y * stride)[x] = rgb;
         if (x == xe && y == ye)
             break;
         const long e2 = 2 * err;
