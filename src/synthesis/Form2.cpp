@@ -99,21 +99,27 @@ void Form2::Form_Load() {
     HarmCount = std::int16_t(HarmCountFromText(Text1->text()));
 
     RebuildWave(HarmCount);
+    PlaceCurves();
     // Only harmonic 1 on the left; the right picture stays empty until N
     // changes, though the sum is ready to be played.
     PlotPeriodCurve(*Picture1, m_wave.Harmonic(1), m_state.HarmMax, LightMagenta);
 
     m_state.HarmMax = LargestHarmonic(m_state);
-    m_chart.PaintHarmBar(1, LightMagenta);
+    if (ChartBarCount() >= 1)
+        m_chart.PaintHarmBar(1, LightMagenta);
 }
 
 void Form2::RebuildWave(int N) {
     tavrel::RebuildWave(m_state, N, m_wave);
 }
 
+void Form2::PlaceCurves() {
+    m_geometry = PeriodCurveLayout(Picture1->width(), Picture1->height());
+    PeriodCurveXs(m_geometry, m_wave.T, m_state.PeriodSamples, m_xs);
+}
+
 void Form2::PlotPeriodCurve(PictureBox& picture, const float* values, float scale, QColor colour) {
-    const PeriodCurveGeometry g = PeriodCurveLayout(Picture1->width(), Picture1->height());
-    PeriodCurvePoints(g, values, m_wave.T, m_state.PeriodSamples, scale, m_points);
+    PeriodCurvePoints(m_geometry, m_xs, values, scale, m_points);
     picture.Pic().SetForeColor(colour);
     picture.Pic().Polyline(m_points.data(), m_points.size(), colour);
 }
@@ -128,13 +134,14 @@ void Form2::HScroll1_Change() {
     const int N = HarmCount;
 
     RebuildWave(N);
+    PlaceCurves();
     for (int m = 1; m <= N; ++m)
         PlotPeriodCurve(*Picture1, m_wave.Harmonic(m), m_state.HarmMax,
                         m == N ? LightMagenta : Cyan);
     PlotPeriodCurve(*Picture2, m_wave.RestoredWave.data(), m_wave.RestoredPeak, Colors::LightRed);
 
     m_state.HarmMax = LargestHarmonic(m_state);
-    for (const BarMark& mark : HarmCountMarks(N))
+    for (const BarMark& mark : HarmCountMarks(N, ChartBarCount()))
         m_chart.PaintHarmBar(mark.n, PaletteColor(int(mark.colour)));
 }
 
@@ -165,9 +172,13 @@ void Form2::CmdEnd_Click() {
     close();
 }
 
-void Form2::RestoreSpectrumBars() {
+int Form2::ChartBarCount() const {
     const QSize chart = m_chart.Size();
-    const int bars = HarmChartLayout(chart.width(), chart.height()).BarCount;
+    return HarmChartLayout(chart.width(), chart.height()).BarCount;
+}
+
+void Form2::RestoreSpectrumBars() {
+    const int bars = ChartBarCount();
     for (int k = 1; k <= bars; ++k)
         m_chart.PaintHarmBar(k, Colors::LightBlue);
 }

@@ -69,9 +69,13 @@ public:
 
 private:
     void RebuildWave(int N);
-    // One period's curve in a picture, placed by the left picture's size.
+    // Where the curves go, from the left picture's size: both pictures
+    // share it.
+    void PlaceCurves();
     void PlotPeriodCurve(PictureBox& picture, const float* values, float scale, QColor colour);
     void RestoreSpectrumBars();
+    // How many bars the main window's chart draws at its present size.
+    int ChartBarCount() const;
 
     AnalysisState& m_state;
     Dialogs& m_dialogs;
@@ -79,6 +83,8 @@ private:
     HarmChartLink m_chart;
     QRect m_screen;
     Restoration m_wave;
+    PeriodCurveGeometry m_geometry;
+    std::vector<double> m_xs;      // px, of every sample of the period
     std::vector<QPointF> m_points; // kept between curves so a redraw allocates nothing
 };
 

@@ -51,15 +51,20 @@ PeriodCurveGeometry PeriodCurveLayout(int width, int height) {
     return g;
 }
 
-void PeriodCurvePoints(const PeriodCurveGeometry& g, const float* values, int T, float P,
-                       float scale, std::vector<QPointF>& out) {
+void PeriodCurveXs(const PeriodCurveGeometry& g, int T, float P, std::vector<double>& xs) {
     T = std::clamp(T, 0, MaxSynthPeriod);
-    out.resize(std::size_t(T) + 1);
+    xs.resize(std::size_t(T) + 1);
+    for (int t = 0; t <= T; ++t)
+        xs[std::size_t(t)] = g.x0 + double(g.span) * t / double(P);
+}
+
+void PeriodCurvePoints(const PeriodCurveGeometry& g, const std::vector<double>& xs,
+                       const float* values, float scale, std::vector<QPointF>& out) {
+    out.resize(xs.size());
     const bool flat = scale == 0 || !std::isfinite(scale);
-    for (int t = 0; t <= T; ++t) {
-        const double x = g.x0 + double(g.span) * t / double(P);
+    for (std::size_t t = 0; t < xs.size(); ++t) {
         const double y = flat ? double(g.yc) : g.yc - g.amp * double(values[t]) / double(scale);
-        out[std::size_t(t)] = QPointF(x, y);
+        out[t] = QPointF(xs[t], y);
     }
 }
 

@@ -47,11 +47,15 @@ struct PeriodCurveGeometry {
 };
 PeriodCurveGeometry PeriodCurveLayout(int width, int height);
 
-// The points t = 0 ... T of a curve: x = x0 + span t / P, y = yc - amp v / s.
-// A curve without a scale (s is 0: a silent period, or a sum that cancels
-// out) lies flat on the centre line instead of being divided by zero.
-void PeriodCurvePoints(const PeriodCurveGeometry& g, const float* values, int T, float P,
-                       float scale, std::vector<QPointF>& out);
+// The x of each sample t = 0 ... T of a period of P samples: x0 + span t / P.
+// Every curve of the period shares them.
+void PeriodCurveXs(const PeriodCurveGeometry& g, int T, float P, std::vector<double>& xs);
+
+// The points of one curve over those x: y = yc - amp v / s. A curve without
+// a scale (s is 0: a silent period, or a sum that cancels out) lies flat on
+// the centre line instead of being divided by zero.
+void PeriodCurvePoints(const PeriodCurveGeometry& g, const std::vector<double>& xs,
+                       const float* values, float scale, std::vector<QPointF>& out);
 
 // The scroll value as the number-to-text conversion writes it: a blank
 // stands where a minus sign would, so 7 reads " 7".

@@ -2,6 +2,8 @@
 
 #include "app/state/Numbers.h"
 
+#include <algorithm>
+
 namespace tavrel {
 
 namespace {
@@ -42,14 +44,16 @@ SynthControlPlaces SynthControlLayout(int cw, int ch) {
     return c;
 }
 
-std::vector<BarMark> HarmCountMarks(int N) {
+std::vector<BarMark> HarmCountMarks(int N, int barCount) {
+    barCount = std::min(barCount, LastMarkedBar);
     std::vector<BarMark> marks;
-    marks.reserve(std::size_t(LastMarkedBar + N));
-    for (int n = 1; n <= LastMarkedBar; ++n)
+    marks.reserve(std::size_t(std::max(0, 2 * barCount + 1)));
+    for (int n = 1; n <= barCount; ++n)
         marks.push_back({n, BarColour::LightBlue});
-    for (int n = 1; n <= N - 1; ++n)
+    for (int n = 1; n <= std::min(N - 1, barCount); ++n)
         marks.push_back({n, BarColour::Cyan});
-    marks.push_back({N, BarColour::LightMagenta});
+    if (N >= 1 && N <= barCount)
+        marks.push_back({N, BarColour::LightMagenta});
     return marks;
 }
 

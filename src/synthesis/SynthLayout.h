@@ -47,8 +47,12 @@ struct BarMark {
     bool operator==(const BarMark&) const = default;
 };
 
-// The marks for N harmonics in painting order: every bar 1 ... 256 light
-// blue (which wipes earlier marks), then 1 ... N - 1 cyan, then N light magenta.
-std::vector<BarMark> HarmCountMarks(int N);
+// The marks for N harmonics in painting order, on a chart that draws bars
+// 1 ... barCount: every bar light blue (which wipes earlier marks), then
+// 1 ... N - 1 cyan, then N light magenta. Bars the chart does not draw are
+// left alone: the first of them may still stand partly inside the picture,
+// and a mark there would show a bar the chart never had, and stay behind
+// when the window closes and gives the drawn bars their colour back.
+std::vector<BarMark> HarmCountMarks(int N, int barCount);
 
 } // namespace tavrel

@@ -84,15 +84,18 @@ protected:
         window->Cmdgousei_Click();
         return qobject_cast<Form2*>(dialogs.modal.data());
     }
-    // Colours of bars 1 ... 41 on the chart, read on the baseline that every bar covers.
+    // Colours of bars 1 ... 41 on the chart, read on the baseline that every
+    // bar covers, and of where bar 42 would begin (x = 514 ... 523.6, partly
+    // inside the chart, which draws no bar there).
     std::vector<QRgb> Bars() {
         std::vector<QRgb> c;
-        for (int n = 1; n <= 41; ++n)
+        for (int n = 1; n <= 42; ++n)
             c.push_back(window->Picture2->Pic().Pixel(12 * n + 14, 170));
         return c;
     }
     static std::vector<QRgb> BarsExpected(int cyan, int magenta) {
         std::vector<QRgb> c(41, Blue);
+        c.push_back(White);
         for (int n = 1; n <= cyan; ++n)
             c[std::size_t(n - 1)] = Cyan;
         if (magenta >= 1 && magenta <= 41)

@@ -86,8 +86,10 @@ TEST(PeriodCurve, GeometryAndPointsOfACosine) {
     Restoration r;
     RebuildWave(Harmonics(100, {{1, 0}}), 1, r);
     const PeriodCurveGeometry g = PeriodCurveLayout(250, 169);
+    std::vector<double> xs;
     std::vector<QPointF> pts;
-    PeriodCurvePoints(g, r.Harmonic(1), r.T, 100, 1, pts);
+    PeriodCurveXs(g, r.T, 100, xs);
+    PeriodCurvePoints(g, xs, r.Harmonic(1), 1, pts);
     ASSERT_EQ(pts.size(), 101u);
     EXPECT_EQ(pts[0], QPointF(30, 84 - 69));
     EXPECT_NEAR(pts[50].x(), 30 + 95, 1e-9);
@@ -96,7 +98,7 @@ TEST(PeriodCurve, GeometryAndPointsOfACosine) {
     EXPECT_NEAR(pts[100].y(), 84 - 69, 1e-5);
 
     // No scale: flat on the centre line, not a division by zero.
-    PeriodCurvePoints(g, r.Harmonic(1), r.T, 100, 0, pts);
+    PeriodCurvePoints(g, xs, r.Harmonic(1), 0, pts);
     for (const QPointF& p : pts)
         EXPECT_EQ(p.y(), 84);
 }
@@ -206,14 +208,22 @@ TEST(SynthLayout, WindowFollowsTheScreenInTwips) {
     EXPECT_EQ(c.cmdEndLeft, 464);
 }
 
-TEST(SynthLayout, BarMarksWipeThenMarkInThreePasses) {
-    for (int N : {1, 3, 64}) {
-        const std::vector<BarMark> m = HarmCountMarks(N);
-        ASSERT_EQ(m.size(), std::size_t(256 + N)) << N;
-        for (int i = 0; i < 256; ++i)
+TEST(SynthLayout, BarMarksWipeThenMarkInThreePassesOnTheDrawnBars) {
+    struct Case {
+        int N, bars, cyan;
+        bool magenta;
+    };
+    for (const Case c : {Case{1, 41, 0, true}, Case{5, 41, 4, true}, Case{41, 41, 40, true},
+                         Case{64, 41, 41, false}, Case{64, 300, 63, true}, Case{3, 0, 0, false}}) {
+        const int blue = std::min(c.bars, 256);
+        const std::vector<BarMark> m = HarmCountMarks(c.N, c.bars);
+        ASSERT_EQ(m.size(), std::size_t(blue + c.cyan + c.magenta)) << c.N << " " << c.bars;
+        for (int i = 0; i < blue; ++i)
             EXPECT_EQ(m[std::size_t(i)], (BarMark{i + 1, BarColour::LightBlue}));
-        for (int i = 1; i < N; ++i)
-            EXPECT_EQ(m[std::size_t(255 + i)], (BarMark{i, BarColour::Cyan}));
-        EXPECT_EQ(m.back(), (BarMark{N, BarColour::LightMagenta}));
+        for (int i = 1; i <= c.cyan; ++i)
+            EXPECT_EQ(m[std::size_t(blue + i - 1)], (BarMark{i, BarColour::Cyan}));
+        if (c.magenta) {
+            EXPECT_EQ(m.back(), (BarMark{c.N, BarColour::LightMagenta}));
+        }
     }
 }
