@@ -52,13 +52,12 @@ void WriteSynthSamples(std::vector<std::uint8_t>& image, const float* restoredWa
         if (std::fabs(restoredWave[t]) > pk)
             pk = std::fabs(restoredWave[t]);
 
+    // Every value lies within the peak, so the levels stay within -100 ... 100.
+    const bool silent = !(pk > 0 && std::isfinite(pk));
     std::uint8_t* data = image.data() + SynthHeaderBytes;
     for (int j = 0; j < L; ++j) {
-        double level = 0;
-        if (pk > 0 && std::isfinite(pk))
-            level = std::floor(double(restoredWave[j]) / double(pk) * 100 + 0.5);
-        if (!(level >= -100 && level <= 100)) // a stray NaN stays on the zero line
-            level = 0;
+        const double level =
+            silent ? 0.0 : std::floor(double(restoredWave[j]) / double(pk) * 100 + 0.5);
         data[j] = std::uint8_t(int(level) + 128);
     }
     for (int k = L; k < SynthSampleBytes; ++k)

@@ -233,6 +233,26 @@ TEST_F(SynthesisWindowTest, OpensFromTheMainWindowOnlyForAPeriodItHolds) {
     EXPECT_EQ(Bars(), BarsExpected(0, 0));
 }
 
+// A period without harmonics (a silent or constant one) has no scale for
+// either picture: its curves lie on the centre line, and it plays silence.
+TEST(SynthesisWindow, SilentPeriodDrawsFlatAndPlaysSilence) {
+    AnalysisState s;
+    s.PeriodSamples = 100;
+    FakeDialogs dialogs;
+    FakeSoundOutput sound;
+    auto* form = new Form2(s, dialogs, sound, {[](int, QColor) {}, [] { return QSize(520, 200); }},
+                           QRect(0, 0, 640, 480));
+    form->HScroll1->setValue(3);
+    EXPECT_EQ(CountColour(form->Picture1->Pic().Image(), Magenta, QRect(30, 84, 191, 1)), 191);
+    EXPECT_EQ(CountColour(form->Picture2->Pic().Image(), Red, QRect(30, 84, 191, 1)), 191);
+    EXPECT_EQ(CountColour(form->Picture2->Pic().Image(), Red), 191);
+    form->CmdPlay_Click();
+    ASSERT_EQ(sound.requests.size(), 1u);
+    const std::vector<std::uint8_t>& image = sound.requests[0].image;
+    EXPECT_EQ(std::count(image.begin() + 58, image.end(), 128), 60550);
+    delete form;
+}
+
 namespace {
 
 // Plays through the real output while the monitor records it.
