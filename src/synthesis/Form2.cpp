@@ -1,7 +1,6 @@
 #include "synthesis/Form2.h"
 
 #include "analysis/HarmonicAnalysis.h"
-#include "app/state/Numbers.h"
 #include "sound/SoundOutput.h"
 #include "synthesis/SynthLayout.h"
 #include "synthesis/SynthSound.h"
@@ -152,8 +151,8 @@ void Form2::CmdPlay_Click() {
     }
     if (m_state.SynthWav.size() < SynthImageBytes)
         return;
-    const int L = int(RoundHalfEven(m_state.PeriodSamples));
-    WriteSynthSamples(m_state.SynthWav, m_wave.RestoredWave.data(), L);
+    // L: the period rounded, as the rebuild took it.
+    WriteSynthSamples(m_state.SynthWav, m_wave.RestoredWave.data(), m_wave.T);
     // A sound that cannot be played is not the student's fault; the window
     // carries on silently.
     m_sound.PlayImageAndWait(m_state.SynthWav.data(), SynthImageBytes);

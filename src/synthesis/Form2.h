@@ -61,8 +61,7 @@ public:
     void Cmd_idou_Click();
     void CmdEnd_Click();
 
-    // The restored wave as it stands, and whether it may be played.
-    const Restoration& Restored() const { return m_wave; }
+    // Whether a restored wave is ready to be played.
     std::int16_t WaveDrawn = 0;
     std::int16_t MoveCount = 0;
     std::int16_t HarmCount = 0; // N

@@ -10,7 +10,9 @@ namespace tavrel {
 void RebuildWave(const AnalysisState& s, int N, Restoration& r) {
     const float P = s.PeriodSamples;
     N = std::clamp(N, 0, MaxSynthHarmonics);
-    const int T = std::clamp(int(RoundHalfEven(P)), 0, MaxSynthPeriod);
+    // Rounded and held in range before it becomes an int, NaN included.
+    const double rounded = RoundHalfEven(P);
+    const int T = rounded >= 0 ? int(std::min(rounded, double(MaxSynthPeriod))) : 0;
     r.T = T;
     std::fill(r.HarmWave.begin(), r.HarmWave.end(), 0.0f);
     r.RestoredWave.fill(0.0f);
