@@ -26,6 +26,9 @@ struct AnalysisState {
     std::int32_t SynthDataLen = 0;
     FloatArray WaveData;
     QString FileName;
+    // Samples per second of the recording in WaveData, from its header; 0
+    // before any recording was loaded.
+    std::uint32_t SampleRate = 0;
     std::array<float, SpecSize> SpecMag{};
     std::array<float, SpecSize> HarmAmp{};
     std::int32_t SampleCount = 0;
