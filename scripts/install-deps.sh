@@ -12,6 +12,7 @@ pkgs=(
   xvfb xauth
   sox imagemagick poppler-utils
   cups printer-driver-cups-pdf cups-client
+  dpkg-dev desktop-file-utils appstream hicolor-icon-theme
 )
 
 missing=()

@@ -21,3 +21,6 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export LSAN_OPTIONS=suppressions=$here/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd "$here/build-test" && ctest --output-on-failure -j "$jobs")
+
+echo "== the Debian package: build, install, check, remove =="
+TAVREL_JOBS=$jobs bash "$here/scripts/package-check.sh"

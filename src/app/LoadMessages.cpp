@@ -42,12 +42,25 @@ QString LoadErrorMessage(WavError error) {
     return QString::fromUtf8(text);
 }
 
-const char* const TooCloseMessage = "もう一度、上の全波形をマウスでクリックしてください。";
-const char* const OutsideSamplesMessage =
-    "波形のない所に印が付きました。波形の上で１周期をクリックしてください。";
-const char* const TooLongMessage =
-    "１周期が長すぎます（1499 サンプルまで）。もう一度、１周期をクリックしてください。";
-const char* const BadRateMessage =
-    "ｻﾝﾌﾟﾙ周波数が正しくありません。正しい数を入れてから、もう一度クリックしてください。";
+QString MarkRefusalMessage(CaptureResult result) {
+    const char* text = "";
+    switch (result) {
+    case CaptureResult::Captured:
+        break;
+    case CaptureResult::TooClose:
+        text = "もう一度、上の全波形をマウスでクリックしてください。";
+        break;
+    case CaptureResult::OutsideSamples:
+        text = "波形のない所に印が付きました。波形の上で１周期をクリックしてください。";
+        break;
+    case CaptureResult::TooLong:
+        text = "１周期が長すぎます（1499 サンプルまで）。もう一度、１周期をクリックしてください。";
+        break;
+    case CaptureResult::BadRate:
+        text = "ｻﾝﾌﾟﾙ周波数が正しくありません。正しい数を入れてから、もう一度クリックしてください。";
+        break;
+    }
+    return QString::fromUtf8(text);
+}
 
 } // namespace tavrel

@@ -1,6 +1,7 @@
 #pragma once
 // The words the main window shows when a load or a period mark is refused.
 
+#include "analysis/Magnify.h"
 #include "wavein/WavReader.h"
 
 #include <QString>
@@ -9,9 +10,7 @@ namespace tavrel {
 
 QString LoadErrorMessage(WavError error);
 
-extern const char* const TooCloseMessage;
-extern const char* const OutsideSamplesMessage;
-extern const char* const TooLongMessage;
-extern const char* const BadRateMessage;
+// Empty for a captured period.
+QString MarkRefusalMessage(CaptureResult result);
 
 } // namespace tavrel

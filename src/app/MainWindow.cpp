@@ -192,6 +192,12 @@ void MainWindow::Command1_Click() {
     LoadRecording(m_state.FileName);
 }
 
+void MainWindow::OpenFromCommandLine(const QString& path) {
+    const QString full = QFileInfo(path).absoluteFilePath();
+    m_openFolder = QFileInfo(full).absolutePath();
+    LoadRecording(full);
+}
+
 void MainWindow::LoadRecording(const QString& path) {
     m_state.FileName = path;
     lblFilename->setText(QFileInfo(path).fileName());
@@ -278,24 +284,14 @@ void MainWindow::Picture1_MouseDown(int, int, float x, float) {
     }
 
     DrawPeriodMark(click.lineX);
-    switch (click.capture) {
-    case CaptureResult::Captured:
+    if (click.capture == CaptureResult::Captured) {
         Picture1->Draw([this](Canvas& c) { DrawPeriodTexts(c, m_state); });
         return;
-    case CaptureResult::TooClose:
-        Picture1->Cls();
-        m_dialogs.MessageBox(this, QString::fromUtf8(TooCloseMessage), false);
-        return;
-    case CaptureResult::OutsideSamples:
-        m_dialogs.MessageBox(this, QString::fromUtf8(OutsideSamplesMessage), false);
-        return;
-    case CaptureResult::TooLong:
-        m_dialogs.MessageBox(this, QString::fromUtf8(TooLongMessage), false);
-        return;
-    case CaptureResult::BadRate:
-        m_dialogs.MessageBox(this, QString::fromUtf8(BadRateMessage), false);
-        return;
     }
+    // Marks too close leave the plot empty: the user is asked to begin again.
+    if (click.capture == CaptureResult::TooClose)
+        Picture1->Cls();
+    m_dialogs.MessageBox(this, MarkRefusalMessage(click.capture), false);
 }
 
 void MainWindow::Cmd_fft_Click() {

@@ -38,6 +38,10 @@ public:
     // the same refusals and messages, the previous recording kept on failure.
     void LoadRecording(const QString& path);
 
+    // A recording named when the program was started, taken as if it had been
+    // chosen in the open-file dialog (which then opens in its folder).
+    void OpenFromCommandLine(const QString& path);
+
     // Paints bar n of the harmonic plot in the given colour (the synthesis
     // window marks the harmonics it uses this way); the mark is kept when the
     // plot is drawn again.

@@ -13,10 +13,12 @@
 #include "ui/Palette.h"
 #include "ui/PictureBox.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -216,7 +218,7 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     window->txtSamplesPerSec->setText("abc");
     window->Picture1_MouseDown(1, 0, 50, 0);
     window->Picture1_MouseDown(1, 0, 150, 0);
-    EXPECT_EQ(Messages(), (std::vector<QString>{QString::fromUtf8(BadRateMessage)}));
+    EXPECT_EQ(Messages(), (std::vector<QString>{MarkRefusalMessage(CaptureResult::BadRate)}));
 
     // A new region rubs the old marker out in pale cyan and asks for a new period.
     window->Picture3_MouseDown(1, 0, 300, 30);
@@ -313,6 +315,29 @@ TEST_F(MainWindowTest, RejectedFilesKeepThePreviousRecording) {
     // The dialog opens where the last file was chosen.
     EXPECT_EQ(QFileInfo(dialogs.lastStartDir).canonicalFilePath(),
               QFileInfo(dir.path()).canonicalFilePath());
+}
+
+// A file named on the command line is taken as if chosen in the dialog.
+TEST_F(MainWindowTest, FileNamedAtStartIsLoadedLikeAChosenOne) {
+    const auto restore = qScopeGuard([old = QDir::currentPath()] { QDir::setCurrent(old); });
+    QDir::setCurrent(dir.path());
+    WriteBytes(dir.filePath("bad.wav"), QByteArray("not a recording"));
+    window->OpenFromCommandLine("bad.wav");
+    EXPECT_EQ(Messages(), (std::vector<QString>{"認識できないファイル形式です。"}));
+    EXPECT_TRUE(S().WaveData.empty());
+    EXPECT_TRUE(AllWhite(window->Picture3->Pic()));
+
+    QDir(dir.path()).mkdir("lesson");
+    WriteBytes(dir.filePath("lesson/a.wav"), Mono16(8000, 4000, HarmonicSum));
+    window->OpenFromCommandLine("lesson/a.wav");
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(S().FileName, dir.filePath("lesson/a.wav"));
+    EXPECT_EQ(S().SampleCount, 4000);
+    EXPECT_EQ(window->lblFilename->text(), "a.wav");
+    EXPECT_GT(CountColour(Img(window->Picture3), Red), 500);
+    dialogs.nextPath.clear();
+    window->Command1_Click();
+    EXPECT_EQ(dialogs.lastStartDir, dir.filePath("lesson"));
 }
 
 TEST_F(MainWindowTest, SettingsTakeEffectWhenClosedWithTheButton) {
