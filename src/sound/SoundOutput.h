@@ -1,0 +1,38 @@
+#pragma once
+// The program's sound output: the one seam through which every window plays
+// sound. The program uses QtSoundOutput; tests put in a recording double,
+// so no test needs a sound card.
+//
+// One sound at a time: each request, of either kind, first cuts off any
+// sound still playing. A sound plays at its own sample rate, sample format
+// and channel count (converted for the device where it must be), whatever
+// recording is loaded.
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+
+namespace tavrel {
+
+class SoundOutput {
+public:
+    virtual ~SoundOutput() = default;
+
+    // Plays a whole WAV image held in memory (the bytes a .wav file would
+    // hold) and returns once it has been heard to its end. Meanwhile windows
+    // keep painting but take no clicks or keys; those wait and are handled
+    // after the call returns. The bytes are copied: the caller may change
+    // them as soon as the call has returned. Returns false, at once, when
+    // nothing could be played (bytes the WAV reader refuses, no audio device
+    // or server, a format the device cannot take); the wait is bounded by the
+    // sound's length plus a margin even if the device stalls.
+    virtual bool PlayImageAndWait(const std::uint8_t* image, std::size_t size) = 0;
+
+    // Starts playing a WAV file and returns at once, while it plays on; the
+    // caller never learns when it ends. The file is read piece by piece as it
+    // plays, so it must stay in place meanwhile. Returns false when it could
+    // not be started (for the same reasons as above).
+    virtual bool StartPlayingFile(const QString& path) = 0;
+};
+
+} // namespace tavrel
