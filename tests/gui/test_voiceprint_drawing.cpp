@@ -94,6 +94,37 @@ TEST(VoiceprintDrawing, AxesTicksAndLabels) {
     EXPECT_EQ(CountDark(img, QRect(61, 16, 429, 276)), 0);
 }
 
+// The labels a user reads, compared with the same texts printed alone.
+TEST(VoiceprintDrawing, LabelsShowTheZoomAndTheRecordingsRate) {
+    struct Case {
+        float vzoom, hzoom;
+        std::uint32_t rate;
+        const char* kHz2;    // at the first long frequency tick, y = 246
+        const char* seconds; // under the first long time tick, x = 112
+    };
+    for (const Case& k : {Case{1, 1, 22050, "1.00", "0.4"}, Case{4, 4, 22050, "0.25", "0.1"},
+                          Case{0.5f, 0.125f, 22050, "2.00", "3.2"},
+                          Case{1, 1, 44100, "2.00", "0.2"}}) {
+        SCOPED_TRACE(k.kHz2);
+        AnalysisState s = Impulses(0, 0);
+        s.VZoom = k.vzoom;
+        s.HZoom = k.hzoom;
+        s.SampleRate = k.rate;
+        Canvas c(505, 329);
+        DrawVoiceprintAxes(c, s);
+        Canvas expected(505, 329);
+        expected.SetFontSize(9);
+        expected.CurrentX = 30;
+        expected.CurrentY = 246 - 5;
+        expected.Print(QString::fromLatin1(k.kHz2));
+        expected.CurrentX = 108;
+        expected.CurrentY = 297;
+        expected.Print(QString::fromLatin1(k.seconds));
+        for (const QRect area : {QRect(30, 241, 26, 14), QRect(100, 297, 30, 14)})
+            EXPECT_EQ(c.Image().copy(area), expected.Image().copy(area));
+    }
+}
+
 TEST(VoiceprintDrawing, WholeFramesOnlyAndAsFarAsThePlotReaches) {
     struct Case {
         int frames, extra;
