@@ -186,10 +186,11 @@ QString MainWindow::ShowOpenDialog(const QString& filter) {
 }
 
 void MainWindow::Command1_Click() {
-    m_state.FileName = ShowOpenDialog(QStringLiteral("サウンド|*.wav"));
-    if (m_state.FileName.isEmpty())
+    // A cancelled dialog changes nothing: the recording shown stays the one played.
+    const QString path = ShowOpenDialog(QStringLiteral("サウンド|*.wav"));
+    if (path.isEmpty())
         return;
-    LoadRecording(m_state.FileName);
+    LoadRecording(path);
 }
 
 void MainWindow::OpenFromCommandLine(const QString& path) {
@@ -199,7 +200,6 @@ void MainWindow::OpenFromCommandLine(const QString& path) {
 }
 
 void MainWindow::LoadRecording(const QString& path) {
-    m_state.FileName = path;
     lblFilename->setText(QFileInfo(path).fileName());
     lblFilename->setToolTip(QDir::toNativeSeparators(path)); // long names are cut
     Picture1->Cls();
@@ -217,6 +217,10 @@ void MainWindow::LoadRecording(const QString& path) {
         return;
     }
 
+    // The file played is the recording the plots show: a file the reader
+    // refused leaves the previous one, which the plots still show, to play.
+    m_state.FileName = path;
+    m_state.SampleRate = result.wave.format.sampleRate;
     const WavFormat& f = result.wave.format;
     txtChannels->setText(QString::number(f.channels));
     txtBitsPerSample->setText(QString::number(f.bitsPerSample));

@@ -306,10 +306,12 @@ TEST_F(MainWindowTest, RejectedFilesKeepThePreviousRecording) {
     window->Command1_Click();
     EXPECT_EQ(Messages(), (std::vector<QString>{LoadErrorMessage(WavError::CannotOpen)}));
 
-    // A cancelled dialog only forgets the file name; the kept recording still works.
+    // Neither refused files nor a cancelled dialog change the recording to
+    // play, which is the one the plots show; it still works.
     dialogs.nextPath.clear();
     window->Command1_Click();
-    EXPECT_TRUE(S().FileName.isEmpty());
+    EXPECT_EQ(S().FileName, dir.filePath("good.wav"));
+    EXPECT_EQ(S().SampleRate, 8000u);
     window->Picture3_MouseDown(1, 0, 20, 10);
     EXPECT_GT(CountColour(Img(window->Picture1), Red), 500);
     // The dialog opens where the last file was chosen.
