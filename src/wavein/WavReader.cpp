@@ -263,7 +263,9 @@ float MaxAbs(const float* p, std::size_t n) {
     return m;
 }
 
-WavLoadResult Load(ByteSource& src, std::int16_t refLevel) {
+// With decode false, stops once the header is read and the frames counted,
+// leaving WaveData empty.
+WavLoadResult Load(ByteSource& src, std::int16_t refLevel, bool decode) {
     WavLoadResult result;
     auto fail = [&result](WavError e) {
         result.error = e;
@@ -321,6 +323,9 @@ WavLoadResult Load(ByteSource& src, std::int16_t refLevel) {
         return fail(WavError::DataTruncated);
     if (frames < 2)
         return fail(WavError::TooFewFrames);
+    wave.SampleCount = std::int32_t(frames);
+    if (!decode)
+        return result;
 
     try {
         wave.WaveData = FloatArray(std::size_t(frames));
@@ -329,7 +334,6 @@ WavLoadResult Load(ByteSource& src, std::int16_t refLevel) {
     } catch (const std::length_error&) {
         return fail(WavError::OutOfMemory);
     }
-    wave.SampleCount = std::int32_t(frames);
 
     const Converter convert = ConverterFor(layout, wave.format.channels);
     const std::uint64_t framesPerPiece = WavPieceBytes / frameBytes; // frames are < 256 KiB
@@ -421,7 +425,7 @@ void DecodeFloat32(const std::uint8_t* raw, std::size_t frames, std::size_t fram
 
 WavLoadResult LoadWavBytes(const std::uint8_t* data, std::size_t size, std::int16_t refLevel) {
     MemorySource src(data, data ? size : 0);
-    return Load(src, refLevel);
+    return Load(src, refLevel, true);
 }
 
 WavLoadResult LoadWavFile(const QString& path, std::int16_t refLevel) {
@@ -431,7 +435,22 @@ WavLoadResult LoadWavFile(const QString& path, std::int16_t refLevel) {
         r.error = WavError::CannotOpen;
         return r;
     }
-    return Load(src, refLevel);
+    return Load(src, refLevel, true);
+}
+
+WavLoadResult ProbeWavBytes(const std::uint8_t* data, std::size_t size) {
+    MemorySource src(data, data ? size : 0);
+    return Load(src, 0, false);
+}
+
+WavLoadResult ProbeWavFile(const QString& path) {
+    FileSource src(path);
+    if (!src.Open()) {
+        WavLoadResult r;
+        r.error = WavError::CannotOpen;
+        return r;
+    }
+    return Load(src, 0, false);
 }
 
 } // namespace tavrel

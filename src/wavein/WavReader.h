@@ -59,6 +59,13 @@ WavLoadResult LoadWavFile(const QString& path, std::int16_t refLevel);
 // The same reader over bytes already in memory.
 WavLoadResult LoadWavBytes(const std::uint8_t* data, std::size_t size, std::int16_t refLevel);
 
+// The header alone: the same checks and errors as the loaders, with the
+// format, SampleCount and the place of the sample bytes filled in and
+// WaveData left empty. For handing the samples on as they stand (playing
+// them) without decoding a whole file into memory.
+WavLoadResult ProbeWavFile(const QString& path);
+WavLoadResult ProbeWavBytes(const std::uint8_t* data, std::size_t size);
+
 inline constexpr std::size_t WavPieceBytes = 256 * 1024;
 
 // Sample converters, one call per run of whole frames. `frameBytes` is the
