@@ -2,6 +2,7 @@
 // The main window: header values of the loaded file, the command column and
 // the three stacked plots. Handlers are named after their control and event.
 
+#include "app/Platform.h"
 #include "app/state/AnalysisState.h"
 
 #include <QColor>
@@ -24,7 +25,7 @@ class PictureBox;
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit MainWindow(Dialogs& dialogs, QWidget* parent = nullptr);
+    explicit MainWindow(const Platform& platform, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     AnalysisState& State() { return m_state; }
@@ -73,6 +74,8 @@ public:
     // Handlers.
     void Form_Load();
     void Command1_Click();
+    void Command2_Click();
+    void CmdRec_Click();
     void Picture3_MouseDown(int button, int shift, float x, float y);
     void Picture1_MouseDown(int button, int shift, float x, float y);
     void Cmd_fft_Click();
@@ -99,11 +102,14 @@ private:
     void DrawRegionMarker();
     void DrawPeriodMark(float x);
 
+    Platform m_platform;
     Dialogs& m_dialogs;
     AnalysisState m_state;
     QString m_openFolder;
     QPointer<Form4> m_settings;
     QTimer m_resizeSettled;
+    int m_playPass = 0;    // the newest playback; older ones give way
+    bool m_ending = false; // the program is ending: playback stops stepping
 };
 
 } // namespace tavrel

@@ -1,5 +1,8 @@
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
+#include "sound/QtSoundOutput.h"
+#include "sound/RecorderLauncher.h"
+#include "sound/Ticks.h"
 #include "ui/Canvas.h"
 #include "ui/Dialogs.h"
 
@@ -63,7 +66,10 @@ int main(int argc, char** argv) {
     QApplication::setFont(tavrel::JapaneseFont(9));
 
     tavrel::QtDialogs dialogs;
-    tavrel::MainWindow window(dialogs);
+    tavrel::QtSoundOutput sound;
+    tavrel::SystemTickClock clock;
+    tavrel::QtProgramStarter programs;
+    tavrel::MainWindow window(tavrel::Platform{dialogs, sound, clock, programs});
     window.show();
     if (!command.File.empty()) {
         // Once the event loop runs, so that the window has its final size and
