@@ -116,9 +116,8 @@ void BM_SoxProcess(benchmark::State& state) {
     const std::string soxPath = sox.toStdString();
     const std::string wav = g_wav.toStdString();
     const std::string png = dir.filePath(QStringLiteral("out.png")).toStdString();
-    std::vector<std::string> args = {soxPath, wav,       "-n",      "spectrogram", "-x", "1145",
-                                     "-y",    "257",     "-w",      "Hamming",     "-m", "-r",
-                                     "-o",    png};
+    std::vector<std::string> args = {soxPath, wav,  "-n",      "spectrogram", "-x", "1145", "-y",
+                                     "257",   "-w", "Hamming", "-m",          "-r", "-o",   png};
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());

@@ -390,7 +390,9 @@ void MainWindow::Command2_Click() {
     ProgressBar1->setValue(ProgressBar1->minimum());
 }
 
-void MainWindow::CmdRec_Click() { LaunchRecorder(m_platform.programs, SystemRecorderCandidates()); }
+void MainWindow::CmdRec_Click() {
+    LaunchRecorder(m_platform.programs, SystemRecorderCandidates());
+}
 
 void MainWindow::Cmdgousei_Click() {
     if (m_state.FftDone != 1) {

@@ -27,7 +27,9 @@ QPushButton* MakeButton(QWidget* parent, const char* caption, int left, int widt
     return b;
 }
 
-int Px(double v) { return static_cast<int>(std::lround(v)); }
+int Px(double v) {
+    return static_cast<int>(std::lround(v));
+}
 
 } // namespace
 
@@ -175,10 +177,18 @@ void Form3::Zoom(ZoomButton button) {
         DrawVoiceprint();
 }
 
-void Form3::Cmd_hyouji2_Click() { Zoom(ZoomButton::VZoomIn); }
-void Form3::Cmd_tatesyukusyo_Click() { Zoom(ZoomButton::VZoomOut); }
-void Form3::Cmd_yokokakudai_Click() { Zoom(ZoomButton::HZoomIn); }
-void Form3::Cmd_hyouji3_Click() { Zoom(ZoomButton::HZoomOut); }
+void Form3::Cmd_hyouji2_Click() {
+    Zoom(ZoomButton::VZoomIn);
+}
+void Form3::Cmd_tatesyukusyo_Click() {
+    Zoom(ZoomButton::VZoomOut);
+}
+void Form3::Cmd_yokokakudai_Click() {
+    Zoom(ZoomButton::HZoomIn);
+}
+void Form3::Cmd_hyouji3_Click() {
+    Zoom(ZoomButton::HZoomOut);
+}
 
 void Form3::Cmd_Start_Click() {
     m_state.VZoom = 1;

@@ -4,7 +4,7 @@ namespace tavrel {
 
 namespace {
 
-constexpr double TwipsPerPixel = 15; // on the design screen
+constexpr double TwipsPerPixel = 15;       // on the design screen
 constexpr double DesignClientWidth = 552;  // px
 constexpr double DesignClientHeight = 369; // px
 // The window's frame on the design screen: its outer size of 8400 x 5960

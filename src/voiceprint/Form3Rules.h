@@ -13,9 +13,9 @@ struct Form3Layout {
     double left, top, width, height; // outer rectangle on the screen, px
     double clientWidth, clientHeight;
     double pictureLeft, pictureTop, pictureWidth, pictureHeight;
-    double startTop;  // Cmd_Start, Cmd_tyuusi, Cmd_Play, Cmd_End
-    double upperTop;  // Cmd_hyouji2, Cmd_yokokakudai
-    double lowerTop;  // Cmd_tatesyukusyo, Cmd_hyouji3
+    double startTop; // Cmd_Start, Cmd_tyuusi, Cmd_Play, Cmd_End
+    double upperTop; // Cmd_hyouji2, Cmd_yokokakudai
+    double lowerTop; // Cmd_tatesyukusyo, Cmd_hyouji3
 };
 
 // The outer size and place are fractions of the screen (the window was drawn
@@ -26,11 +26,11 @@ Form3Layout ComputeForm3Layout(double screenW, double screenH);
 
 // The five buttons that start a drawing, as bits.
 enum DrawButton : unsigned {
-    BtnStart = 1u << 0,        // Cmd_Start
-    BtnVZoomIn = 1u << 1,      // Cmd_hyouji2
-    BtnVZoomOut = 1u << 2,     // Cmd_tatesyukusyo
-    BtnHZoomOut = 1u << 3,     // Cmd_hyouji3
-    BtnHZoomIn = 1u << 4,      // Cmd_yokokakudai
+    BtnStart = 1u << 0,    // Cmd_Start
+    BtnVZoomIn = 1u << 1,  // Cmd_hyouji2
+    BtnVZoomOut = 1u << 2, // Cmd_tatesyukusyo
+    BtnHZoomOut = 1u << 3, // Cmd_hyouji3
+    BtnHZoomIn = 1u << 4,  // Cmd_yokokakudai
     AllDrawButtons = 0x1fu,
 };
 

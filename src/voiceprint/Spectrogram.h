@@ -59,7 +59,7 @@ struct SpectrogramPlan {
     float RowHeight = 0; // px per bin at VZoom 1: Int(H x 2 / 329)
     float VZoom = 1;
     float HZoom = 1;
-    std::int32_t FrameCount = 0; // whole frames in the recording
+    std::int32_t FrameCount = 0;      // whole frames in the recording
     std::vector<CellRow> rows;        // a regular column's cells, bottom up
     std::vector<CellRow> closingRows; // the closing column's cells, bottom up
 };

@@ -12,7 +12,9 @@ std::int16_t Scaled(int size, double design, double value) {
 
 } // namespace
 
-double VoiceprintRate(double sampleRate) { return sampleRate > 0 ? sampleRate : VoiceDesignRate; }
+double VoiceprintRate(double sampleRate) {
+    return sampleRate > 0 ? sampleRate : VoiceDesignRate;
+}
 
 PlotFrame VoiceprintFrame(int width, int height) {
     PlotFrame f;

@@ -62,7 +62,8 @@ protected:
     std::vector<int> Play(Form3& f) {
         std::vector<int> values;
         clock.onYield = [&] {
-            if (!f.ProgressBar1->isHidden() && (values.empty() || values.back() != f.ProgressBar1->value()))
+            if (!f.ProgressBar1->isHidden() &&
+                (values.empty() || values.back() != f.ProgressBar1->value()))
                 values.push_back(f.ProgressBar1->value());
         };
         f.Cmd_Play->click();

@@ -34,7 +34,9 @@ AnalysisState Impulses(int frames, double magnitude, int extra = 0) {
     return s;
 }
 
-bool Dark(QRgb p) { return qRed(p) < 128; }
+bool Dark(QRgb p) {
+    return qRed(p) < 128;
+}
 
 int CountDark(const QImage& img, QRect area) {
     int n = 0;
@@ -80,7 +82,7 @@ TEST(VoiceprintDrawing, AxesTicksAndLabels) {
     const QImage& img = c.Image();
     for (int i = 1; i <= 12; ++i) // frequency ticks, 2 or 4 pixels out from the frame
         EXPECT_EQ(CountColour(img, Black, QRect(i % 2 ? 58 : 56, 292 - 23 * i, 2, 1)), 2) << i;
-    EXPECT_EQ(CountColour(img, Black, QRect(86, 293, 1, 2)), 2); // first short time tick
+    EXPECT_EQ(CountColour(img, Black, QRect(86, 293, 1, 2)), 2);  // first short time tick
     EXPECT_EQ(CountColour(img, Black, QRect(112, 293, 1, 4)), 4); // first long one
     // Labels at the left for 1 ... 6 kHz, below for 0.4 ... 3.2 s, then the titles.
     for (int i = 2; i <= 12; i += 2)
@@ -88,7 +90,7 @@ TEST(VoiceprintDrawing, AxesTicksAndLabels) {
     EXPECT_EQ(CountDark(img, QRect(30, 292 - 23 * 1 - 3, 24, 6)), 0);
     for (int k = 0; k < 8; ++k)
         EXPECT_GT(CountDark(img, QRect(108 + 52 * k, 298, 20, 12)), 5) << k;
-    EXPECT_GT(CountDark(img, QRect(7, 90, 16, 45)), 30);   // 振動数
+    EXPECT_GT(CountDark(img, QRect(7, 90, 16, 45)), 30);    // 振動数
     EXPECT_GT(CountDark(img, QRect(240, 308, 80, 20)), 30); // 時間
     // Nothing inside the plot.
     EXPECT_EQ(CountDark(img, QRect(61, 16, 429, 276)), 0);
@@ -102,9 +104,9 @@ TEST(VoiceprintDrawing, LabelsShowTheZoomAndTheRecordingsRate) {
         const char* kHz2;    // at the first long frequency tick, y = 246
         const char* seconds; // under the first long time tick, x = 112
     };
-    for (const Case& k : {Case{1, 1, 22050, "1.00", "0.4"}, Case{4, 4, 22050, "0.25", "0.1"},
-                          Case{0.5f, 0.125f, 22050, "2.00", "3.2"},
-                          Case{1, 1, 44100, "2.00", "0.2"}}) {
+    for (const Case& k :
+         {Case{1, 1, 22050, "1.00", "0.4"}, Case{4, 4, 22050, "0.25", "0.1"},
+          Case{0.5f, 0.125f, 22050, "2.00", "3.2"}, Case{1, 1, 44100, "2.00", "0.2"}}) {
         SCOPED_TRACE(k.kHz2);
         AnalysisState s = Impulses(0, 0);
         s.VZoom = k.vzoom;

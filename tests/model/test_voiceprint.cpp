@@ -135,8 +135,8 @@ TEST(VoiceprintAxes, PositionsScaleWithThePicture) {
 }
 
 TEST(Spectrogram, GreyLevelsAndTheWindow) {
-    const std::pair<float, int> greys[] = {{0, 255},     {4500, 128}, {17999, 1},
-                                           {18000, 0},   {1e9f, 0},   {72, 239}};
+    const std::pair<float, int> greys[] = {{0, 255},   {4500, 128}, {17999, 1},
+                                           {18000, 0}, {1e9f, 0},   {72, 239}};
     for (const auto& [mag, grey] : greys)
         EXPECT_EQ(GreyLevel(mag), grey) << mag;
 
