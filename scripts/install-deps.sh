@@ -13,6 +13,7 @@ pkgs=(
   sox imagemagick poppler-utils
   cups printer-driver-cups-pdf cups-client
   dpkg-dev desktop-file-utils appstream hicolor-icon-theme
+  pulseaudio pulseaudio-utils
 )
 
 missing=()

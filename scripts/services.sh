@@ -45,10 +45,36 @@ stop_cups_pdf() {
   fi
 }
 
+# A private PulseAudio server with a null sink (start-pulse.sh), for the
+# tests that play sound and record what was heard from the sink's monitor.
+_tavrel_started_pulse=
+
+start_pulse() {
+  local scripts
+  scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+  export TAVREL_PULSE_DIR=${TAVREL_PULSE_DIR:-/tmp/tavrel-pulse-$(cd "$scripts/.." && pwd | cksum | cut -d' ' -f1)}
+  if bash "$scripts/start-pulse.sh"; then
+    _tavrel_started_pulse=$scripts
+    export PULSE_SERVER="unix:$TAVREL_PULSE_DIR/pulse/native"
+    export PULSE_COOKIE="$TAVREL_PULSE_DIR/.config/pulse/cookie"
+  else
+    _tavrel_missing "no sound server could be started"
+  fi
+}
+
+stop_pulse() {
+  if [ -n "$_tavrel_started_pulse" ]; then
+    bash "$_tavrel_started_pulse/stop-pulse.sh"
+    _tavrel_started_pulse=
+  fi
+}
+
 start_services() {
   start_cups_pdf
+  start_pulse
 }
 
 stop_services() {
+  stop_pulse
   stop_cups_pdf
 }

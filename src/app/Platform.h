@@ -1,8 +1,9 @@
 #pragma once
-// The parts of the machine the program reaches through seams: people (dialogs
-// and modal windows), the sound output, the millisecond clock and other
-// programs. The program hands the real ones to the main window; tests hand
-// in stand-ins, so that nothing waits for a person or needs a sound card.
+// What the windows need of the machine, each behind a seam: dialogs and
+// message boxes, the sound output, the millisecond clock of the playback
+// loops, and starting other programs. The program hands in the real ones;
+// tests hand in stand-ins, so no test waits for a person, a sound card or
+// real seconds.
 
 namespace tavrel {
 

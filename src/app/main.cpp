@@ -1,9 +1,9 @@
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
+#include "ui/Canvas.h"
 #include "sound/QtSoundOutput.h"
 #include "sound/RecorderLauncher.h"
 #include "sound/Ticks.h"
-#include "ui/Canvas.h"
 #include "ui/Dialogs.h"
 
 #include <QApplication>
@@ -65,11 +65,12 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(AppIcon());
     QApplication::setFont(tavrel::JapaneseFont(9));
 
+    // Declared before the window: the window's loops use them to the end.
     tavrel::QtDialogs dialogs;
     tavrel::QtSoundOutput sound;
     tavrel::SystemTickClock clock;
     tavrel::QtProgramStarter programs;
-    tavrel::MainWindow window(tavrel::Platform{dialogs, sound, clock, programs});
+    tavrel::MainWindow window({dialogs, sound, clock, programs});
     window.show();
     if (!command.File.empty()) {
         // Once the event loop runs, so that the window has its final size and

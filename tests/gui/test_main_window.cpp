@@ -1,9 +1,7 @@
 // The main window as a user meets it: layout, loading and its refusals, one
 // whole analysis from click to chart, resizing, the dialogs and printing.
 // Everything runs offscreen with a scripted stand-in for dialogs.
-#include "FakeDialogs.h"
-#include "FakeSoundOutput.h"
-#include "FakeTickClock.h"
+#include "FakePlatform.h"
 #include "Pixels.h"
 #include "TestWav.h"
 #include "Tools.h"
@@ -54,19 +52,11 @@ double HarmonicSum(int i) {
     return 40 * std::sin(t) + 20 * std::sin(2 * t + 0.3) + 10 * std::cos(3 * t);
 }
 
-struct RecordingStarter : ProgramStarter {
-    bool StartDetached(const QString& path) override {
-        started << path;
-        return true;
-    }
-    QStringList started;
-};
-
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        window = std::make_unique<MainWindow>(Platform{dialogs, sound, clock, programs});
+        window = std::make_unique<MainWindow>(fake.platform);
         window->resize(640, 480);
         window->ApplyLayout(640, 480);
     }
@@ -126,10 +116,11 @@ protected:
     }
 
     QTemporaryDir dir;
-    FakeDialogs dialogs;
-    FakeSoundOutput sound;
-    FakeTickClock clock;
-    RecordingStarter programs;
+    FakePlatform fake;
+    FakeDialogs& dialogs = fake.dialogs;
+    FakeSoundOutput& sound = fake.sound;
+    FakeTickClock& clock = fake.clock;
+    FakeProgramStarter& programs = fake.programs;
     std::unique_ptr<MainWindow> window;
 };
 

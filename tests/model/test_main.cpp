@@ -1,0 +1,10 @@
+// The model's tests need Qt Core's event loop for the clock's waits, and
+// nothing of a window.
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
