@@ -380,10 +380,8 @@ void MainWindow::Command2_Click() {
         ProgressBar1->setValue(*pos);
         deadline += PlaybackStepMs;
         WaitUntilTick(clock, deadline);
-        // A newer press has the bar now (and has put it back at its start).
-        if (!self || pass != m_playPass || m_ending)
-            return;
         clock.Yield(0);
+        // A newer press has the bar now (and has put it back at its start).
         if (!self || pass != m_playPass || m_ending)
             return;
     }

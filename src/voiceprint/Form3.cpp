@@ -229,11 +229,9 @@ void Form3::Cmd_Play_Click() {
             ProgressBar1->setValue(*v);
             next += PlaybackStepMs;
             WaitUntilTick(clock, next);
+            clock.Yield(0);
             // Closed, or a newer press took the bar over: it has been put
             // back already, and nothing here may be touched any more.
-            if (!self || m_closed || pass != m_playPass)
-                return;
-            clock.Yield(0);
             if (!self || m_closed || pass != m_playPass)
                 return;
         }
