@@ -8,12 +8,17 @@
 #include "app/MainLayout.h"
 #include "app/SettingsDialogs.h"
 #include "app/state/Numbers.h"
+#include "sound/PlaybackProgress.h"
+#include "sound/RecorderLauncher.h"
+#include "sound/SoundOutput.h"
+#include "sound/Ticks.h"
 #include "synthesis/Form2.h"
 #include "ui/Dialogs.h"
 #include "ui/Palette.h"
 #include "ui/PictureBox.h"
 #include "ui/Printing.h"
 #include "ui/WindowOps.h"
+#include "voiceprint/Form3.h"
 #include "wavein/Recording.h"
 #include "wavein/WavReader.h"
 #include "wavein/WholeWaveGeometry.h"
@@ -116,6 +121,8 @@ MainWindow::MainWindow(const Platform& platform, QWidget* parent)
     setTabOrder(Cmd_print, Cmd_version);
 
     connect(Command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &MainWindow::Command2_Click);
+    connect(CmdRec, &QPushButton::clicked, this, &MainWindow::CmdRec_Click);
     connect(Cmd_fft, &QPushButton::clicked, this, &MainWindow::Cmd_fft_Click);
     connect(Cmd_print, &QPushButton::clicked, this, &MainWindow::Cmd_print_Click);
     connect(Cmd_Settei, &QPushButton::clicked, this, &MainWindow::Cmd_Settei_Click);
@@ -188,10 +195,11 @@ QString MainWindow::ShowOpenDialog(const QString& filter) {
 }
 
 void MainWindow::Command1_Click() {
-    m_state.FileName = ShowOpenDialog(QStringLiteral("サウンド|*.wav"));
-    if (m_state.FileName.isEmpty())
+    // A cancelled dialog changes nothing: the recording shown stays the one played.
+    const QString path = ShowOpenDialog(QStringLiteral("サウンド|*.wav"));
+    if (path.isEmpty())
         return;
-    LoadRecording(m_state.FileName);
+    LoadRecording(path);
 }
 
 void MainWindow::OpenFromCommandLine(const QString& path) {
@@ -201,7 +209,6 @@ void MainWindow::OpenFromCommandLine(const QString& path) {
 }
 
 void MainWindow::LoadRecording(const QString& path) {
-    m_state.FileName = path;
     lblFilename->setText(QFileInfo(path).fileName());
     lblFilename->setToolTip(QDir::toNativeSeparators(path)); // long names are cut
     Picture1->Cls();
@@ -219,6 +226,10 @@ void MainWindow::LoadRecording(const QString& path) {
         return;
     }
 
+    // The file played is the recording the plots show: a file the reader
+    // refused leaves the previous one, which the plots still show, to play.
+    m_state.FileName = path;
+    m_state.SampleRate = result.wave.format.sampleRate;
     const WavFormat& f = result.wave.format;
     txtChannels->setText(QString::number(f.channels));
     txtBitsPerSample->setText(QString::number(f.bitsPerSample));
@@ -341,7 +352,45 @@ void MainWindow::Cmd_version_Click() {
 }
 
 void MainWindow::Cmd_声紋_Click() {
-    // The voiceprint window comes with its own piece of work.
+    auto* form = new Form3(m_state, m_platform.sound, m_platform.clock, this);
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    m_dialogs.ShowModal(*form);
+}
+
+void MainWindow::Command2_Click() {
+    const QPointer<MainWindow> self(this);
+    const int pass = ++m_playPass;
+    const int w = Picture3->width();
+    ProgressBar1->setGeometry(0, 0, w, 14);
+    ProgressBar1->setRange(0, w);
+    ProgressBar1->show();
+    ProgressBar1->setValue(ProgressBar1->minimum());
+    const WholeWaveBar bar = PlanWholeWaveBar(m_state.SampleCount, m_state.SampleRate, w);
+    if (m_state.FileName.isEmpty())
+        return;
+    m_platform.sound.StartPlayingFile(m_state.FileName);
+    if (!bar.moves)
+        return; // nothing to time: the bar stays at its start
+    TickClock& clock = m_platform.clock;
+    // Steps are timed from the start, so a late one is caught up by the next.
+    std::int64_t deadline = clock.Now();
+    for (int i = 1;; ++i) {
+        const std::optional<int> pos = WholeWaveBarAt(bar, i);
+        if (!pos)
+            break;
+        ProgressBar1->setValue(*pos);
+        deadline += PlaybackStepMs;
+        WaitUntilTick(clock, deadline);
+        clock.Yield(0);
+        // A newer press has the bar now (and has put it back at its start).
+        if (!self || pass != m_playPass || m_ending)
+            return;
+    }
+    ProgressBar1->setValue(ProgressBar1->minimum());
+}
+
+void MainWindow::CmdRec_Click() {
+    LaunchRecorder(m_platform.programs, SystemRecorderCandidates());
 }
 
 void MainWindow::Cmdgousei_Click() {
@@ -362,6 +411,9 @@ void MainWindow::Cmdgousei_Click() {
     m_dialogs.ShowModal(*form);
 }
 
-void MainWindow::CmdEnd_Click() { QApplication::exit(0); }
+void MainWindow::CmdEnd_Click() {
+    m_ending = true; // a playback loop running beneath would hold the exit up
+    QApplication::exit(0);
+}
 
 } // namespace tavrel

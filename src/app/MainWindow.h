@@ -74,6 +74,8 @@ public:
     // Handlers.
     void Form_Load();
     void Command1_Click();
+    void Command2_Click();
+    void CmdRec_Click();
     void Picture3_MouseDown(int button, int shift, float x, float y);
     void Picture1_MouseDown(int button, int shift, float x, float y);
     void Cmd_fft_Click();
@@ -106,6 +108,8 @@ private:
     QString m_openFolder;
     QPointer<Form4> m_settings;
     QTimer m_resizeSettled;
+    int m_playPass = 0;    // the newest playback; older ones give way
+    bool m_ending = false; // the program is ending: playback stops stepping
 };
 
 } // namespace tavrel

@@ -6,6 +6,7 @@
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tavrel {
 
@@ -35,7 +36,7 @@ void Canvas::Resize(int width, int height) {
         p.drawImage(0, 0, m_image);
     }
     m_image = std::move(next);
-    Changed();
+    Changed(m_image.rect());
 }
 
 void Canvas::Cls() {
@@ -43,7 +44,7 @@ void Canvas::Cls() {
     m_current = {0, 0};
     CurrentX = 0;
     CurrentY = 0;
-    Changed();
+    Changed(m_image.rect());
 }
 
 void Canvas::Print(const QString& text) {
@@ -56,7 +57,7 @@ void Canvas::Print(const QString& text) {
     p.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     CurrentX = 0;
     CurrentY += fm.height();
-    Changed();
+    Changed(area.toAlignedRect());
 }
 
 void Canvas::PSet(double x, double y) { PSet(x, y, m_fore); }
@@ -64,13 +65,13 @@ void Canvas::PSet(double x, double y) { PSet(x, y, m_fore); }
 void Canvas::PSet(double x, double y, QColor c) {
     Segment(x, y, x, y, c.rgb());
     m_current = {x, y};
-    Changed();
+    ChangedBetween(x, y, x, y);
 }
 
 void Canvas::Line(double x1, double y1, double x2, double y2, QColor c) {
     Segment(x1, y1, x2, y2, c.rgb());
     m_current = {x2, y2};
-    Changed();
+    ChangedBetween(x1, y1, x2, y2);
 }
 
 namespace {
@@ -124,7 +125,7 @@ void Canvas::Box(double x1, double y1, double x2, double y2, QColor c) {
     Segment(x2, y2, x1, y2, rgb);
     Segment(x1, y2, x1, y1, rgb);
     m_current = {x2, y2};
-    Changed();
+    ChangedBetween(x1, y1, x2, y2);
 }
 
 // A filled box covers the pixels of both its corners and everything between,
@@ -147,7 +148,8 @@ void Canvas::FilledBox(double x1, double y1, double x2, double y2, QColor c) {
         std::fill(row + xa, row + xb + 1, rgb);
     }
     m_current = {x2, y2};
-    Changed();
+    if (xa <= xb && ya <= yb)
+        Changed(QRect(QPoint(int(xa), int(ya)), QPoint(int(xb), int(yb))));
 }
 
 void Canvas::Polyline(const QPointF* points, std::size_t n, QColor c) {
@@ -158,7 +160,7 @@ void Canvas::Polyline(const QPointF* points, std::size_t n, QColor c) {
     for (std::size_t i = 1; i < n; ++i)
         Segment(points[i - 1].x(), points[i - 1].y(), points[i].x(), points[i].y(), rgb);
     m_current = points[n - 1];
-    Changed();
+    Changed(m_image.rect());
 }
 
 void Canvas::VerticalSpans(const ColumnSpan* spans, std::size_t n, QColor c) {
@@ -174,7 +176,7 @@ void Canvas::VerticalSpans(const ColumnSpan* spans, std::size_t n, QColor c) {
         for (int y = top; y <= bottom; ++y)
             reinterpret_cast<QRgb*>(m_image.scanLine(y))[s.x] = rgb;
     }
-    Changed();
+    Changed(m_image.rect());
 }
 
 QRgb Canvas::Pixel(int x, int y) const {
@@ -183,9 +185,26 @@ QRgb Canvas::Pixel(int x, int y) const {
     return m_image.pixel(x, y) | 0xff000000u;
 }
 
-void Canvas::Changed() {
+void Canvas::Changed(const QRect& area) {
+    m_changed |= area.intersected(m_image.rect());
+    if (m_changeNoticed)
+        return;
+    m_changeNoticed = true;
     if (OnChanged)
         OnChanged();
+}
+
+void Canvas::ChangedBetween(double x1, double y1, double x2, double y2) {
+    const long xa = PixelOf(x1), xb = PixelOf(x2), ya = PixelOf(y1), yb = PixelOf(y2);
+    const auto in = [](long v, int size) { return int(std::clamp(v, -1L, long(size))); };
+    const int w = m_image.width(), h = m_image.height();
+    Changed(QRect(QPoint(in(std::min(xa, xb), w), in(std::min(ya, yb), h)),
+                  QPoint(in(std::max(xa, xb), w), in(std::max(ya, yb), h))));
+}
+
+QRect Canvas::TakeChangedArea() {
+    m_changeNoticed = false;
+    return std::exchange(m_changed, QRect());
 }
 
 } // namespace tavrel

@@ -11,6 +11,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPointF>
+#include <QRect>
 #include <QString>
 #include <cstddef>
 #include <functional>
@@ -71,11 +72,16 @@ public:
     const QImage& Image() const { return m_image; }
     QRgb Pixel(int x, int y) const;
 
-    // Called after every change, so a widget can schedule a repaint.
+    // Called at the first change after the changed area was last taken, so
+    // a widget can schedule a repaint; later changes only widen the area.
+    // Drawing thousands of cells thus costs no more than one notice.
     std::function<void()> OnChanged;
+    // The pixels changed since the last call (empty: none), and forgets them.
+    QRect TakeChangedArea();
 
 private:
-    void Changed();
+    void Changed(const QRect& area);
+    void ChangedBetween(double x1, double y1, double x2, double y2);
     void Segment(double x1, double y1, double x2, double y2, QRgb rgb);
 
     QImage m_image;
@@ -83,6 +89,8 @@ private:
     QColor m_fore = Qt::black;
     double m_fontSize = 9;
     QPointF m_current;
+    QRect m_changed;
+    bool m_changeNoticed = false;
 };
 
 // The font that shows the program's Japanese texts.

@@ -8,7 +8,25 @@ namespace tavrel {
 PictureBox::PictureBox(QWidget* parent, QColor background)
     : QWidget(parent), m_canvas(1, 1, background) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_canvas.OnChanged = [this] { update(); };
+    m_repaintTimer.setSingleShot(true);
+    m_repaintTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_repaintTimer, &QTimer::timeout, this, &PictureBox::ShowChanges);
+    m_canvas.OnChanged = [this] { CanvasChanged(); };
+}
+
+void PictureBox::CanvasChanged() {
+    if (m_repaintTimer.isActive())
+        return;
+    const qint64 since = m_sinceRepaint.isValid() ? m_sinceRepaint.elapsed() : RepaintIntervalMs;
+    if (since >= RepaintIntervalMs)
+        ShowChanges();
+    else
+        m_repaintTimer.start(int(RepaintIntervalMs - since));
+}
+
+void PictureBox::ShowChanges() {
+    update(m_canvas.TakeChangedArea());
+    m_sinceRepaint.start();
 }
 
 void PictureBox::SetOuterGeometry(int left, int top, int width, int height) {

@@ -10,6 +10,8 @@
 
 #include "ui/Canvas.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -39,6 +41,11 @@ public:
     // Clears the area and draws every kept drawing again, in order.
     void Replay();
 
+    // The screen shows what the canvas holds at most this long after it
+    // changed: a drawing that paints thousands of cells is seen growing at
+    // display rate instead of paying for a repaint per cell.
+    static constexpr int RepaintIntervalMs = 16;
+
 signals:
     void MouseDown(int button, int shift, float x, float y);
 
@@ -49,12 +56,17 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void CanvasChanged();
+    void ShowChanges();
+
     struct Kept {
         int key; // -1: none
         DrawOp op;
     };
     Canvas m_canvas;
     std::vector<Kept> m_kept;
+    QTimer m_repaintTimer;
+    QElapsedTimer m_sinceRepaint;
 };
 
 } // namespace tavrel

@@ -9,9 +9,11 @@
 #include "app/LoadMessages.h"
 #include "app/MainWindow.h"
 #include "app/SettingsDialogs.h"
+#include "sound/RecorderLauncher.h"
 #include "ui/Canvas.h"
 #include "ui/Palette.h"
 #include "ui/PictureBox.h"
+#include "voiceprint/Form3.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -116,6 +118,9 @@ protected:
     QTemporaryDir dir;
     FakePlatform fake;
     FakeDialogs& dialogs = fake.dialogs;
+    FakeSoundOutput& sound = fake.sound;
+    FakeTickClock& clock = fake.clock;
+    FakeProgramStarter& programs = fake.programs;
     std::unique_ptr<MainWindow> window;
 };
 
@@ -307,10 +312,12 @@ TEST_F(MainWindowTest, RejectedFilesKeepThePreviousRecording) {
     window->Command1_Click();
     EXPECT_EQ(Messages(), (std::vector<QString>{LoadErrorMessage(WavError::CannotOpen)}));
 
-    // A cancelled dialog only forgets the file name; the kept recording still works.
+    // Neither refused files nor a cancelled dialog change the recording to
+    // play, which is the one the plots show; it still works.
     dialogs.nextPath.clear();
     window->Command1_Click();
-    EXPECT_TRUE(S().FileName.isEmpty());
+    EXPECT_EQ(S().FileName, dir.filePath("good.wav"));
+    EXPECT_EQ(S().SampleRate, 8000u);
     window->Picture3_MouseDown(1, 0, 20, 10);
     EXPECT_GT(CountColour(Img(window->Picture1), Red), 500);
     // The dialog opens where the last file was chosen.
@@ -446,4 +453,67 @@ TEST_F(MainWindowTest, PrintsThroughARealPrintQueue) {
     QTest::qWait(500); // let the writer finish the file
     ExpectPageShowsThePlots(produced);
     QFile::remove(produced);
+}
+
+// Playing the loaded file: the bar over the whole wave moves in 100 ms steps
+// (on a clock that moves only as the window yields) while the sound plays.
+TEST_F(MainWindowTest, PlayMovesTheBarOverTheWholeWave) {
+    window->Picture3->SetOuterGeometry(104, 0, 825, 57);
+    window->Command2_Click(); // nothing loaded: the bar shows at its start
+    EXPECT_TRUE(sound.requests.empty());
+    EXPECT_EQ(window->ProgressBar1->geometry(), QRect(0, 0, 825, 14));
+    EXPECT_EQ(window->ProgressBar1->value(), 0);
+
+    Load("two.wav", Mono16(22050, 44100, [](int i) { return 100 * std::sin(i * 0.05); }));
+    std::vector<int> values;
+    bool pressed = false;
+    clock.onYield = [&] {
+        if (values.empty() || values.back() != window->ProgressBar1->value())
+            values.push_back(window->ProgressBar1->value());
+        if (!pressed && values.size() == 3) { // at the third step, press again
+            pressed = true;
+            window->Command2_Click();
+        }
+    };
+    window->Command2_Click();
+    clock.onYield = nullptr;
+    // The second press starts from the left; the first pass steps no more.
+    std::vector<int> expected = {41, 82, 123};
+    for (int i = 1; i <= 20; ++i)
+        expected.push_back(int(std::floor(i * 0.1 * 22050 * 825 / 44099.0)));
+    expected.push_back(0);
+    EXPECT_EQ(values, expected);
+    EXPECT_EQ(window->ProgressBar1->value(), 0);
+    ASSERT_EQ(sound.requests.size(), 2u);
+    EXPECT_EQ(sound.requests[1].path, dir.filePath("two.wav"));
+}
+
+TEST_F(MainWindowTest, VoiceprintAndRecorderButtons) {
+    Load("vowel.wav", Mono16(22050, 30000, [](int i) { return 300 * std::sin(i * 0.2); }));
+    window->Cmd_声紋_Click();
+    auto* form = qobject_cast<Form3*>(dialogs.modal.data());
+    ASSERT_NE(form, nullptr);
+    QCoreApplication::processEvents(); // drawn on opening
+    EXPECT_GT(CountColour(form->Picture1->Pic().Image(), Black, QRect(61, 16, 429, 276)), 100);
+    form->Cmd_Play->click();
+    ASSERT_EQ(sound.requests.size(), 1u);
+    EXPECT_EQ(sound.requests[0].path, dir.filePath("vowel.wav"));
+    form->Cmd_End->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(dialogs.modal); // closing destroys it
+
+    // The recorder: the first desktop recorder found on the search path.
+    const QByteArray path = qgetenv("PATH");
+    const auto restore = qScopeGuard([path] { qputenv("PATH", path); });
+    qputenv("PATH", dir.path().toLocal8Bit());
+    window->CmdRec_Click(); // none there: nothing happens
+    EXPECT_TRUE(programs.started.isEmpty());
+    QFile kwave(dir.filePath("kwave"));
+    ASSERT_TRUE(kwave.open(QIODevice::WriteOnly));
+    kwave.write("#!/bin/sh\n");
+    kwave.close();
+    kwave.setPermissions(kwave.permissions() | QFile::ExeOwner);
+    window->CmdRec->click();
+    EXPECT_EQ(programs.started, QStringList{dir.filePath("kwave")});
+    EXPECT_TRUE(Messages().empty());
 }

@@ -25,7 +25,12 @@ struct AnalysisState {
     std::vector<std::uint8_t> SynthWav;
     std::int32_t SynthDataLen = 0;
     FloatArray WaveData;
+    // Full path of the recording in WaveData, as accepted in the open-file
+    // dialog; empty before any recording was loaded.
     QString FileName;
+    // Samples per second of the recording in WaveData, from its header; 0
+    // before any recording was loaded.
+    std::uint32_t SampleRate = 0;
     std::array<float, SpecSize> SpecMag{};
     std::array<float, SpecSize> HarmAmp{};
     std::int32_t SampleCount = 0;

@@ -1,0 +1,249 @@
+#include "voiceprint/Form3.h"
+
+#include "sound/PlaybackProgress.h"
+#include "sound/SoundOutput.h"
+#include "sound/Ticks.h"
+#include "ui/PictureBox.h"
+#include "ui/WindowOps.h"
+#include "voiceprint/VoiceprintAxes.h"
+#include "voiceprint/VoiceprintDrawing.h"
+
+#include <QHideEvent>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTimer>
+#include <cmath>
+
+namespace tavrel {
+
+namespace {
+
+QPushButton* MakeButton(QWidget* parent, const char* caption, int left, int width, int height) {
+    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+    b->setGeometry(left, 0, width, height);
+    b->setAutoDefault(false); // Enter does not press a zoom button by surprise
+    return b;
+}
+
+int Px(double v) {
+    return static_cast<int>(std::lround(v));
+}
+
+} // namespace
+
+Form3::Form3(AnalysisState& state, SoundOutput& sound, TickClock& clock, QWidget* parent)
+    : QDialog(parent), m_state(state), m_sound(sound), m_clock(clock) {
+    setWindowTitle(QStringLiteral("声紋"));
+    QPalette grey = palette();
+    grey.setColor(QPalette::Window, QColor(192, 192, 192));
+    setPalette(grey);
+    setAutoFillBackground(true);
+
+    Picture1 = new PictureBox(this);
+    ProgressBar1 = new QProgressBar(Picture1);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->hide();
+    Cmd_hyouji2 = MakeButton(this, "縦拡大(&T)", 112, 65, 17);
+    Cmd_tatesyukusyo = MakeButton(this, "縦縮小(&S)", 112, 65, 17);
+    Cmd_yokokakudai = MakeButton(this, "横拡大(&K)", 180, 65, 17);
+    Cmd_hyouji3 = MakeButton(this, "横縮小(&Y)", 180, 65, 17);
+    Cmd_Start = MakeButton(this, "元に戻す(&H)", 248, 73, 25);
+    Cmd_tyuusi = MakeButton(this, "中止(&S)", 336, 65, 25);
+    Cmd_tyuusi->hide();
+    Cmd_Play = MakeButton(this, "再生(&P)", 408, 65, 25);
+    Cmd_End = MakeButton(this, "閉じる(&E)", 480, 57, 25);
+
+    setTabOrder(Cmd_Start, Cmd_End);
+    setTabOrder(Cmd_End, Cmd_tyuusi);
+    setTabOrder(Cmd_tyuusi, Cmd_Play);
+    setTabOrder(Cmd_Play, Cmd_hyouji2);
+    setTabOrder(Cmd_hyouji2, Cmd_hyouji3);
+    setTabOrder(Cmd_hyouji3, Cmd_tatesyukusyo);
+    setTabOrder(Cmd_tatesyukusyo, Cmd_yokokakudai);
+
+    connect(Cmd_hyouji2, &QPushButton::clicked, this, &Form3::Cmd_hyouji2_Click);
+    connect(Cmd_tatesyukusyo, &QPushButton::clicked, this, &Form3::Cmd_tatesyukusyo_Click);
+    connect(Cmd_yokokakudai, &QPushButton::clicked, this, &Form3::Cmd_yokokakudai_Click);
+    connect(Cmd_hyouji3, &QPushButton::clicked, this, &Form3::Cmd_hyouji3_Click);
+    connect(Cmd_Start, &QPushButton::clicked, this, &Form3::Cmd_Start_Click);
+    connect(Cmd_tyuusi, &QPushButton::clicked, this, &Form3::Cmd_tyuusi_Click);
+    connect(Cmd_Play, &QPushButton::clicked, this, &Form3::Cmd_Play_Click);
+    connect(Cmd_End, &QPushButton::clicked, this, &Form3::Cmd_End_Click);
+
+    Form_Load();
+}
+
+Form3::~Form3() = default;
+
+void Form3::LayOutForScreen(const QRect& screen) {
+    const Form3Layout l = ComputeForm3Layout(screen.width(), screen.height());
+    move(screen.x() + Px(l.left), screen.y() + Px(l.top));
+    // Cells and ticks are placed for the picture's size when a drawing
+    // starts; a window that kept changing size would leave them behind.
+    setFixedSize(Px(l.clientWidth), Px(l.clientHeight));
+    Picture1->SetOuterGeometry(Px(l.pictureLeft), Px(l.pictureTop), Px(l.pictureWidth),
+                               Px(l.pictureHeight));
+    for (QPushButton* b : {Cmd_Start, Cmd_tyuusi, Cmd_Play, Cmd_End})
+        b->move(b->x(), Px(l.startTop));
+    for (QPushButton* b : {Cmd_hyouji2, Cmd_yokokakudai})
+        b->move(b->x(), Px(l.upperTop));
+    for (QPushButton* b : {Cmd_tatesyukusyo, Cmd_hyouji3})
+        b->move(b->x(), Px(l.lowerTop));
+}
+
+void Form3::Form_Load() {
+    LayOutForScreen(ScreenArea());
+    m_state.VoiceStop = 0;
+    m_state.VZoom = 1;
+    m_state.HZoom = 1;
+}
+
+void Form3::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    // A modal window becomes the active one as it is shown, once per
+    // opening; the drawing starts as soon as the window is up. (Whether the
+    // window system reports the activation at all depends on it.)
+    m_closed = false;
+    m_activated = false;
+    QTimer::singleShot(0, this, [this] {
+        if (!m_activated && isVisible())
+            Form_Activate();
+    });
+}
+
+void Form3::hideEvent(QHideEvent* event) {
+    if (!event->spontaneous())
+        m_closed = true; // closed, by any way; not merely minimised
+    QDialog::hideEvent(event);
+}
+
+void Form3::Form_Activate() {
+    m_activated = true;
+    EnableDrawButtons(AllDrawButtons, false);
+    m_state.VZoom = 1;
+    m_state.HZoom = 1;
+    DrawVoiceprint();
+}
+
+void Form3::EnableDrawButtons(unsigned buttons, bool enabled) {
+    const std::pair<unsigned, QPushButton*> all[] = {{BtnStart, Cmd_Start},
+                                                     {BtnVZoomIn, Cmd_hyouji2},
+                                                     {BtnVZoomOut, Cmd_tatesyukusyo},
+                                                     {BtnHZoomOut, Cmd_hyouji3},
+                                                     {BtnHZoomIn, Cmd_yokokakudai}};
+    for (const auto& [bit, button] : all)
+        if (buttons & bit)
+            button->setEnabled(enabled);
+}
+
+// A drawing asked for while another one waits in its yield does not run
+// inside it: the running one ends right after that yield, before it paints
+// another cell with zoom factors that are no longer shown, and the new one
+// follows from the top. So a picture is only ever painted at one zoom.
+void Form3::DrawVoiceprint() {
+    if (m_drawing) {
+        m_redrawWanted = true;
+        return;
+    }
+    const QPointer<Form3> self(this);
+    m_drawing = true;
+    DrawingEnd end;
+    do {
+        m_redrawWanted = false;
+        PacedYield yield;
+        end = tavrel::DrawVoiceprint(Picture1->Pic(), m_state, [&] {
+            yield();
+            // Once the window is gone, nothing of it may be touched.
+            return !self || m_closed || m_redrawWanted;
+        });
+        if (!self)
+            return;
+    } while (end == DrawingEnd::Stopped && m_redrawWanted && !m_closed);
+    m_drawing = false;
+    if (end == DrawingEnd::Completed)
+        EnableDrawButtons(AllDrawButtons, true);
+}
+
+void Form3::Zoom(ZoomButton button) {
+    const ZoomStep step = StepZoom(button, m_state.VZoom, m_state.HZoom);
+    EnableDrawButtons(step.disable, false);
+    m_state.VZoom = step.VZoom;
+    m_state.HZoom = step.HZoom;
+    if (step.draw)
+        DrawVoiceprint();
+}
+
+void Form3::Cmd_hyouji2_Click() {
+    Zoom(ZoomButton::VZoomIn);
+}
+void Form3::Cmd_tatesyukusyo_Click() {
+    Zoom(ZoomButton::VZoomOut);
+}
+void Form3::Cmd_yokokakudai_Click() {
+    Zoom(ZoomButton::HZoomIn);
+}
+void Form3::Cmd_hyouji3_Click() {
+    Zoom(ZoomButton::HZoomOut);
+}
+
+void Form3::Cmd_Start_Click() {
+    m_state.VZoom = 1;
+    m_state.HZoom = 1;
+    DrawVoiceprint();
+}
+
+void Form3::Cmd_tyuusi_Click() {
+    m_state.VoiceStop = 1;
+    m_redrawWanted = false; // a stop after a zoom press cancels the drawing it asked for
+    EnableDrawButtons(AllDrawButtons, true);
+}
+
+void Form3::Cmd_Play_Click() {
+    const QPointer<Form3> self(this);
+    const int pass = ++m_playPass;
+    Cmd_End->setEnabled(false);
+    const PlotFrame f = VoiceprintFrame(Picture1->width(), Picture1->height());
+    ProgressBar1->setGeometry(f.PlotLeft, 1, f.PlotRight - f.PlotLeft, 14);
+    ProgressBar1->setRange(0, ProgressBar1->width());
+    ProgressBar1->show();
+    ProgressBar1->setValue(ProgressBar1->minimum());
+    const VoiceprintBar bar =
+        PlanVoiceprintBar(m_state.SampleCount, m_state.SampleRate, m_state.HZoom, f.PlotLeft,
+                          f.PlotRight, ProgressBar1->maximum());
+
+    // With nothing loaded there is nothing to play: the window is left as it
+    // was, closable by its button.
+    if (!m_state.FileName.isEmpty()) {
+        m_sound.StartPlayingFile(m_state.FileName);
+        // Steps are timed from the start, so a late one does not delay the rest.
+        std::int64_t next = m_clock.Now();
+        TickClock& clock = m_clock; // outlives this window
+        for (int i = 1;; ++i) {
+            const std::optional<int> v = VoiceprintBarAt(bar, i);
+            if (!v)
+                break; // the recording ended, or the sound runs on past the plot
+            ProgressBar1->setValue(*v);
+            next += PlaybackStepMs;
+            WaitUntilTick(clock, next);
+            clock.Yield(0);
+            // Closed, or a newer press took the bar over: it has been put
+            // back already, and nothing here may be touched any more.
+            if (!self || m_closed || pass != m_playPass)
+                return;
+        }
+    }
+    Cmd_End->setEnabled(true);
+    ProgressBar1->hide();
+}
+
+void Form3::Cmd_End_Click() {
+    m_state.VZoom = 1;
+    m_state.HZoom = 1;
+    close();
+}
+
+} // namespace tavrel

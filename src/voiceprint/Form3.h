@@ -1,0 +1,77 @@
+#pragma once
+// The voiceprint window (声紋): the spectrogram of the loaded recording,
+// stretched or shrunk in powers of two, and played with a progress bar that
+// runs over the plot. It draws by itself each time it is opened.
+//
+// It knows the main window only through what it is handed: the shared state,
+// the sound output and the clock.
+
+#include "app/state/AnalysisState.h"
+#include "voiceprint/Form3Rules.h"
+
+#include <QDialog>
+
+class QProgressBar;
+class QPushButton;
+
+namespace tavrel {
+
+class PictureBox;
+class SoundOutput;
+class TickClock;
+
+class Form3 : public QDialog {
+    Q_OBJECT
+public:
+    Form3(AnalysisState& state, SoundOutput& sound, TickClock& clock, QWidget* parent = nullptr);
+    ~Form3() override;
+
+    // Lays the window out for a screen with this area, in pixels. Form_Load
+    // takes the real screen's; tests take the 640 x 480 the window was
+    // designed on, which gives the designed picture of 505 x 329.
+    void LayOutForScreen(const QRect& screen);
+
+    PictureBox* Picture1;
+    QProgressBar* ProgressBar1; // inside Picture1, shown while playing
+    QPushButton* Cmd_hyouji2;
+    QPushButton* Cmd_tatesyukusyo;
+    QPushButton* Cmd_yokokakudai;
+    QPushButton* Cmd_hyouji3;
+    QPushButton* Cmd_Start;
+    QPushButton* Cmd_tyuusi; // never shown; stops a drawing when pressed
+    QPushButton* Cmd_Play;
+    QPushButton* Cmd_End;
+
+    // Handlers.
+    void Form_Load();
+    void Form_Activate();
+    void Cmd_hyouji2_Click();
+    void Cmd_tatesyukusyo_Click();
+    void Cmd_yokokakudai_Click();
+    void Cmd_hyouji3_Click();
+    void Cmd_Start_Click();
+    void Cmd_tyuusi_Click();
+    void Cmd_Play_Click();
+    void Cmd_End_Click();
+
+protected:
+    // QWidget
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void DrawVoiceprint();
+    void Zoom(ZoomButton button);
+    void EnableDrawButtons(unsigned buttons, bool enabled);
+
+    AnalysisState& m_state;
+    SoundOutput& m_sound;
+    TickClock& m_clock;
+    bool m_activated = false; // the drawing on opening has been started
+    bool m_closed = false;    // closed: running loops end at their next yield
+    bool m_drawing = false;
+    bool m_redrawWanted = false; // a drawing was asked for while one ran
+    int m_playPass = 0;          // the newest playback; older ones give way
+};
+
+} // namespace tavrel

@@ -1,0 +1,76 @@
+#pragma once
+// The voiceprint's cells, computed without drawing: the Hamming-windowed
+// frames the recording is cut into, the grey level of a bin, and where each
+// frame's column and each bin's row go on the plot.
+//
+// The recording is cut into consecutive frames of 512 samples (the trailing
+// part that makes no whole frame is not shown). Frame j is one column, bin k
+// (k = 1 ... 512) one row counted from the bottom; bin 0, the constant part,
+// is never shown.
+
+#include "app/state/FloatArray.h"
+#include "voiceprint/VoiceprintAxes.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tavrel {
+
+// The magnitude that shows black; stronger bins are black too.
+inline constexpr double MagRef = 18000;
+// Bins above this have no magnitude; rows for them are left white.
+inline constexpr int HighestBin = 512;
+
+// Fills re(0 ... 511) with frame j of the wave under the symmetric Hamming
+// window over 512 points, 0.54 - 0.46 cos(2 pi k / 511) (coefficient and
+// product in double precision, stored as float), and im(0 ... 511) with zeros.
+// The frame must lie inside the wave; spans shorter than 512 are left alone.
+void WindowFrame(std::span<const float> wave, std::int32_t frame, std::span<float> re,
+                 std::span<float> im);
+
+// 255 - Int(255 sqrt(magnitude / MagRef)), at least 0: white for silence,
+// black from MagRef up.
+std::uint8_t GreyLevel(float magnitude);
+
+// One row of cells: its bottom and top edge (y grows downwards), already
+// kept inside the plot, the bin it shows, and whether the drawing yields to
+// the user interface after painting it (after every full cell; not after
+// the top row that is cut off at the frame).
+struct CellRow {
+    float yBottom;
+    float yTop;
+    int bin;
+    bool yields;
+};
+
+// One column's left and right edge, already kept inside the plot.
+struct CellColumn {
+    float xLeft;
+    float xRight;
+    bool closing; // the last column that fits; the drawing ends after it
+};
+
+// Everything about the cells that depends only on the picture's size, the
+// zoom factors and the recording's length.
+struct SpectrogramPlan {
+    PlotFrame frame;
+    float ColWidth = 0;  // px per frame at HZoom 1: W x 3 / 505, not rounded
+    float RowHeight = 0; // px per bin at VZoom 1: Int(H x 2 / 329)
+    float VZoom = 1;
+    float HZoom = 1;
+    std::int32_t FrameCount = 0;      // whole frames in the recording
+    std::vector<CellRow> rows;        // a regular column's cells, bottom up
+    std::vector<CellRow> closingRows; // the closing column's cells, bottom up
+};
+
+SpectrogramPlan PlanSpectrogram(int width, int height, float vzoom, float hzoom,
+                                std::int32_t sampleCount);
+
+// Column of frame j. Column edges fall between pixels: HZoom x ColWidth
+// need not be whole, and adjacent columns share their boundary. The column
+// whose right edge reaches the plot's right edge is the closing one; it is
+// cut off there.
+CellColumn ColumnOf(const SpectrogramPlan& plan, std::int32_t frame);
+
+} // namespace tavrel
