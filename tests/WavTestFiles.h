@@ -1,7 +1,6 @@
 #pragma once
-// Builds WAV images byte by byte for the reader's tests, including the odd
-// layouts real writers produce: long format chunks, extra chunks before
-// "data", odd-sized chunks with or without their pad byte.
+// Builds WAV images byte by byte for the reader's tests: any format chunk,
+// any chunks in any order, odd-sized ones with or without their pad byte.
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +41,6 @@ struct WavDesc {
     std::int64_t byteRate = -1; // -1: rate x block align
     std::uint16_t fmtSize = 16; // 16, 18 or 40 (40 with tag 0xfffe gets a sub-format)
     std::uint16_t subFormat = 1;
-    std::vector<Chunk> before; // between "fmt " and "data"
     Bytes data;
 };
 
@@ -93,10 +91,7 @@ inline Bytes Riff(const std::vector<Chunk>& chunks) {
 }
 
 inline Bytes MakeWav(const WavDesc& s) {
-    std::vector<Chunk> chunks = {{"fmt ", FormatBody(s)}};
-    chunks.insert(chunks.end(), s.before.begin(), s.before.end());
-    chunks.push_back({"data", s.data});
-    return Riff(chunks);
+    return Riff({{"fmt ", FormatBody(s)}, {"data", s.data}});
 }
 
 // Interleaved 16-bit frames from per-channel sample lists of equal length.

@@ -254,13 +254,19 @@ WavError ReadFormat(const std::uint8_t* f, std::size_t len, WavFormat& fmt, Samp
 
 using Converter = void (*)(const std::uint8_t*, std::size_t, std::size_t, std::int16_t, float*);
 
-Converter ConverterFor(SampleLayout l) {
+Converter ConverterFor(SampleLayout l, unsigned channels) {
     if (l.isFloat)
         return DecodeFloat32;
     switch (l.bytes) {
     case 1:
+        if (channels == 1)
+            return [](const std::uint8_t* r, std::size_t n, std::size_t, std::int16_t ref,
+                      float* o) { DecodeMono8(r, n, ref, o); };
         return DecodeStereo8;
     case 2:
+        if (channels == 1)
+            return [](const std::uint8_t* r, std::size_t n, std::size_t, std::int16_t ref,
+                      float* o) { DecodeMono16(r, n, ref, o); };
         return DecodeStereo16;
     case 3:
         return DecodeInt24;
@@ -371,7 +377,7 @@ WavLoadResult Load(ByteSource& src, std::int16_t refLevel) {
     }
     wave.SampleCount = std::int32_t(frames);
 
-    const Converter convert = ConverterFor(layout);
+    const Converter convert = ConverterFor(layout, wave.format.channels);
     const std::uint64_t framesPerPiece = WavPieceBytes / frameBytes; // frames are < 256 KiB
     float* out = wave.WaveData.data();
     float peak = 0;
