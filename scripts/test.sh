@@ -22,5 +22,8 @@ export LSAN_OPTIONS=suppressions=$here/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd "$here/build-test" && ctest --output-on-failure -j "$jobs")
 
+echo "== fuzzing the WAV reader for 60 s =="
+bash "$here/scripts/fuzz.sh" 60
+
 echo "== the Debian package: build, install, check, remove =="
 TAVREL_JOBS=$jobs bash "$here/scripts/package-check.sh"

@@ -1,7 +1,6 @@
 #pragma once
-// Builds WAV images byte by byte for the reader's tests, including the odd
-// layouts real writers produce: long format chunks, extra chunks before
-// "data", odd-sized chunks with or without their pad byte.
+// Builds WAV images byte by byte for the reader's tests: any format chunk,
+// any chunks in any order, odd-sized ones with or without their pad byte.
 
 #include <QDir>
 #include <QFile>
@@ -38,9 +37,10 @@ struct WavDesc {
     std::uint16_t channels = 1;
     std::uint32_t rate = 22050;
     std::uint16_t bits = 8;
+    int blockAlign = -1;        // -1: channels x whole bytes of the bits
+    std::int64_t byteRate = -1; // -1: rate x block align
     std::uint16_t fmtSize = 16; // 16, 18 or 40 (40 with tag 0xfffe gets a sub-format)
     std::uint16_t subFormat = 1;
-    std::vector<Chunk> before; // between "fmt " and "data"
     Bytes data;
 };
 
@@ -52,15 +52,16 @@ inline void PutChunk(Bytes& b, const Chunk& c) {
         b.push_back(0);
 }
 
-inline Bytes MakeWav(const WavDesc& s) {
-    const unsigned container = (s.bits + 7) / 8;
-    Chunk fmt{"fmt ", {}};
-    Bytes& f = fmt.body;
+// The body of the format chunk that `s` describes.
+inline Bytes FormatBody(const WavDesc& s) {
+    const unsigned align =
+        s.blockAlign >= 0 ? unsigned(s.blockAlign) : s.channels * ((s.bits + 7) / 8);
+    Bytes f;
     Put16(f, s.tag);
     Put16(f, s.channels);
     Put32(f, s.rate);
-    Put32(f, s.rate * s.channels * container);
-    Put16(f, s.channels * container);
+    Put32(f, s.byteRate >= 0 ? std::uint32_t(s.byteRate) : s.rate * align);
+    Put16(f, align);
     Put16(f, s.bits);
     if (s.fmtSize >= 18)
         Put16(f, s.fmtSize - 18);
@@ -72,19 +73,25 @@ inline Bytes MakeWav(const WavDesc& s) {
             f.push_back(std::uint8_t(v));
     }
     f.resize(s.fmtSize, 0);
+    return f;
+}
 
+// "RIFF", its size, "WAVE" and the chunks as given.
+inline Bytes Riff(const std::vector<Chunk>& chunks) {
     Bytes b;
     PutId(b, "RIFF");
     Put32(b, 0); // filled in below
     PutId(b, "WAVE");
-    PutChunk(b, fmt);
-    for (const Chunk& c : s.before)
+    for (const Chunk& c : chunks)
         PutChunk(b, c);
-    PutChunk(b, {"data", s.data});
     const std::uint32_t riff = std::uint32_t(b.size() - 8);
     for (int k = 0; k < 4; ++k)
         b[4 + k] = std::uint8_t(riff >> (8 * k));
     return b;
+}
+
+inline Bytes MakeWav(const WavDesc& s) {
+    return Riff({{"fmt ", FormatBody(s)}, {"data", s.data}});
 }
 
 // Interleaved 16-bit frames from per-channel sample lists of equal length.

@@ -21,7 +21,7 @@ QString LoadErrorMessage(WavError error) {
         break;
     case WavError::UnsupportedFormat:
         text = "この形式のWAVファイルには対応していません。\n"
-               "読めるのは 8・16・24・32 ビットの PCM と 32 ビット浮動小数点の WAV です。";
+               "読めるのは、1～32 ビットの整数 PCM と 32 ビット浮動小数点の WAV ファイルです。";
         break;
     case WavError::BadHeader:
         text = "ファイルの形式情報（チャンネル数・サンプル周波数）が正しくありません。";

@@ -94,23 +94,28 @@ std::size_t FrameBytes(const PcmLayout& l) {
     return BytesPerSample(l.encoding) * std::size_t(l.channels);
 }
 
-std::optional<PcmLayout> PcmLayoutOf(const WavFormat& f) {
-    if (f.channels == 0)
+std::optional<PcmLayout> PcmLayoutOf(const LoadedWave& w) {
+    const WavFormat& f = w.format;
+    if (f.channels == 0 || w.frameBytes % f.channels != 0)
         return std::nullopt;
     const int ch = f.channels;
-    if (f.sampleFormat == 3 && f.bitsPerSample == 32)
-        return PcmLayout{PcmEncoding::F32, ch};
-    if (f.sampleFormat != 1 || f.bitsPerSample == 0)
+    const std::uint32_t container = w.frameBytes / f.channels;
+    if (f.sampleFormat == 3)
+        return container == 4 ? std::optional(PcmLayout{PcmEncoding::F32, ch}) : std::nullopt;
+    if (f.sampleFormat != 1)
         return std::nullopt;
-    if (f.bitsPerSample <= 8)
+    switch (container) {
+    case 1:
         return PcmLayout{PcmEncoding::U8, ch};
-    if (f.bitsPerSample <= 16)
+    case 2:
         return PcmLayout{PcmEncoding::S16, ch};
-    if (f.bitsPerSample == 24)
+    case 3:
         return PcmLayout{PcmEncoding::S24, ch};
-    if (f.bitsPerSample == 32)
+    case 4:
         return PcmLayout{PcmEncoding::S32, ch};
-    return std::nullopt;
+    default:
+        return std::nullopt;
+    }
 }
 
 std::optional<PcmLayout> ChooseDeviceLayout(const PcmLayout& file,

@@ -28,9 +28,10 @@ struct PcmLayout {
 std::size_t BytesPerSample(PcmEncoding e);
 std::size_t FrameBytes(const PcmLayout& l);
 
-// The layout of a format the WAV reader accepted, with the frame size the
-// reader steps by (a 12-bit sample sits in 16 bits); nullopt for any other.
-std::optional<PcmLayout> PcmLayoutOf(const WavFormat& f);
+// The layout of a recording the WAV reader accepted, by the sample container
+// the reader steps by (a 12-bit sample sits in 16 bits, a 20-bit one in 24 or,
+// when the header says so, in 32); nullopt for anything else.
+std::optional<PcmLayout> PcmLayoutOf(const LoadedWave& w);
 
 // The layout to open the device with: the file's own when `accepts` takes it
 // (24-bit counts as 32-bit, its nearest device format), else float, else

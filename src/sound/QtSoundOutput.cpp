@@ -102,7 +102,7 @@ void QtSoundOutput::StopCurrent() {
 }
 
 bool QtSoundOutput::Start(std::unique_ptr<QIODevice> source, const LoadedWave& wave) {
-    const std::optional<PcmLayout> from = PcmLayoutOf(wave.format);
+    const std::optional<PcmLayout> from = PcmLayoutOf(wave);
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (!from || device.isNull())
         return false;

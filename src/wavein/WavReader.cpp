@@ -9,6 +9,9 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
+#include <unordered_set>
+#include <vector>
 
 namespace tavrel {
 
@@ -87,6 +90,8 @@ struct Chunk {
     std::uint32_t size = 0;
     std::uint64_t body = 0; // offset of the first body byte
     bool Is(const char* name) const { return std::memcmp(id, name, 4) == 0; }
+    std::uint64_t Head() const { return body - 8; }
+    std::uint64_t End() const { return body + size; } // first byte after the body, pad excluded
 };
 
 bool ReadChunkHeader(ByteSource& src, std::uint64_t at, Chunk& c) {
@@ -99,70 +104,101 @@ bool ReadChunkHeader(ByteSource& src, std::uint64_t at, Chunk& c) {
     return true;
 }
 
-// A chunk header can stand here: 8 bytes left, and an id of printable ASCII.
-bool PlausibleChunkAt(ByteSource& src, std::uint64_t at) {
-    const std::uint8_t* p = src.Fetch(at, 8);
-    return p && std::all_of(p, p + 4, [](std::uint8_t b) { return b >= 0x20 && b <= 0x7e; });
-}
-
-bool WantedChunkAt(ByteSource& src, std::uint64_t at) {
-    const std::uint8_t* p = src.Fetch(at, 8);
-    return p && (std::memcmp(p, "data", 4) == 0 || std::memcmp(p, "fmt ", 4) == 0);
-}
-
-// RIFF pads an odd-sized body with one byte, and most writers write it; some
-// leave it out. The padded position wins unless only the bare one holds a
-// plausible header, or both do and only the bare one names a chunk the reader
-// needs (a missing pad before "data" leaves "ata" plus a size byte at the
-// padded position, which is printable often enough to matter).
-std::uint64_t NextChunkPosition(ByteSource& src, const Chunk& c) {
-    const std::uint64_t bare = c.body + c.size;
-    if (c.size % 2 == 0)
-        return bare;
-    const std::uint64_t padded = bare + 1;
-    const bool paddedOk = PlausibleChunkAt(src, padded);
-    const bool bareOk = PlausibleChunkAt(src, bare);
-    if (bareOk && !paddedOk)
-        return bare;
-    if (bareOk && paddedOk && WantedChunkAt(src, bare) && !WantedChunkAt(src, padded))
-        return bare;
-    return padded;
-}
-
-struct ChunkWalk {
-    Chunk first, fmt, data;
-    bool haveFirst = false, haveFmt = false, haveData = false;
-    bool overrun = false; // a chunk ran past the end of the file and stopped the walk
+// How a chain of chunks stopped short of the chunk it was looking for.
+enum class ChainEnd {
+    RanOut,    // no room for another chunk header: the chunks ended
+    Overrun,   // a chunk's declared body runs past the end of the file
+    TargetCut, // the chunk looked for, but its body runs past the end of the file
+    TooLong,   // more chunk headers than any real file has
 };
 
-// Visits the chunks from offset 12 in file order until both "fmt " and "data"
-// are known. Each step moves at least 8 bytes on, so the walk ends on any
-// input; positions are 64-bit, so no declared size can wrap them.
-ChunkWalk WalkChunks(ByteSource& src) {
-    ChunkWalk w;
-    std::uint64_t at = 12;
-    Chunk c;
-    while (ReadChunkHeader(src, at, c)) {
-        if (!w.haveFirst) {
-            w.first = c;
-            w.haveFirst = true;
+// No real recording has more than a few dozen chunks; the bound keeps the
+// memory of a search small on any input.
+constexpr std::size_t MaxChunkHeaders = 1 << 16;
+
+struct ChainSearch {
+    bool found = false;
+    // When found: the chunks of the winning chain, the one looked for last.
+    // Otherwise: the chunks of the padded chain as far as it got.
+    std::vector<Chunk> chain;
+    ChainEnd end = ChainEnd::RanOut; // how the padded chain ended, when nothing was found
+};
+
+// RIFF pads an odd-sized body with one byte, and most writers write it; some
+// leave it out. Nothing in a file says which, so after an odd-sized chunk both
+// positions are followed: the chain that reaches a chunk named `target` whose
+// body lies inside the file wins, the padded one when both do.
+//
+// Depth first, padded position first. Where a chunk header stands decides all
+// that follows it, so a position that failed once fails on every path that
+// reaches it again; remembering those keeps the search linear in the number of
+// positions it visits. Each step moves at least 8 bytes on and positions are
+// 64-bit, so every chain ends and no declared size can wrap them.
+ChainSearch SearchChains(ByteSource& src, std::uint64_t start, const char* target) {
+    struct Step {
+        Chunk chunk;
+        std::uint64_t next[2] = {};
+        int count = 0, tried = 0;
+    };
+    std::vector<Step> path;
+    std::unordered_set<std::uint64_t> failed;
+    ChainSearch result;
+    bool paddedChainDone = false;
+    auto chunksOfPath = [&path] {
+        std::vector<Chunk> chain;
+        chain.reserve(path.size() + 1);
+        for (const Step& s : path)
+            chain.push_back(s.chunk);
+        return chain;
+    };
+
+    std::uint64_t at = start;
+    for (std::size_t headers = 0;; ++headers) {
+        Chunk c;
+        bool haveHeader = false;
+        std::optional<ChainEnd> end;
+        if (headers == MaxChunkHeaders)
+            end = ChainEnd::TooLong;
+        else if (failed.count(at))
+            end = ChainEnd::RanOut; // only ever met after the padded chain has ended
+        else if (!(haveHeader = ReadChunkHeader(src, at, c)))
+            end = ChainEnd::RanOut;
+        else if (c.End() > src.Size())
+            end = c.Is(target) ? ChainEnd::TargetCut : ChainEnd::Overrun;
+
+        if (!end) {
+            path.push_back({c});
+            if (c.Is(target)) {
+                result.found = true;
+                result.chain = chunksOfPath();
+                return result;
+            }
+            Step& s = path.back();
+            if (c.size % 2)
+                s.next[s.count++] = c.End() + 1;
+            s.next[s.count++] = c.End();
+        } else {
+            // The first chain to end is the all-padded one: nothing had failed before.
+            if (!paddedChainDone) {
+                paddedChainDone = true;
+                result.end = *end;
+                result.chain = chunksOfPath();
+                if (haveHeader)
+                    result.chain.push_back(c);
+            }
+            if (*end == ChainEnd::TooLong)
+                return result;
+            failed.insert(at);
+            while (!path.empty() && path.back().tried == path.back().count) {
+                failed.insert(path.back().chunk.Head());
+                path.pop_back();
+            }
+            if (path.empty())
+                return result;
         }
-        if (!w.haveFmt && c.Is("fmt ")) {
-            w.fmt = c;
-            w.haveFmt = true;
-        } else if (!w.haveData && c.Is("data")) {
-            w.data = c;
-            w.haveData = true;
-        }
-        if (w.haveFmt && w.haveData)
-            break;
-        if (c.body + c.size > src.Size()) {
-            w.overrun = true;
-            break;
-        }
-        at = NextChunkPosition(src, c);
+        Step& s = path.back();
+        at = s.next[s.tried++];
     }
-    return w;
 }
 
 // The tail of the KSDATAFORMAT_SUBTYPE GUIDs; the first four bytes carry the
@@ -170,10 +206,15 @@ ChunkWalk WalkChunks(ByteSource& src) {
 constexpr std::uint8_t SubtypeGuidTail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
                                               0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71};
 
-enum class Layout { Int8, Int16, Int24, Int32, Float32 };
+// How one sample is stored: integer PCM sits left-justified in whole bytes,
+// so any depth decodes as the container it fills.
+struct SampleLayout {
+    bool isFloat = false;
+    unsigned bytes = 1; // container size
+};
 
 // `f` holds `len` (>= 16) bytes of the format chunk's body.
-WavError ReadFormat(const std::uint8_t* f, std::size_t len, WavFormat& fmt, Layout& layout) {
+WavError ReadFormat(const std::uint8_t* f, std::size_t len, WavFormat& fmt, SampleLayout& layout) {
     fmt.formatTag = Le16(f);
     fmt.channels = Le16(f + 2);
     fmt.sampleRate = Le32(f + 4);
@@ -190,59 +231,48 @@ WavError ReadFormat(const std::uint8_t* f, std::size_t len, WavFormat& fmt, Layo
         sub = Le32(f + 24);
     }
     const unsigned bits = fmt.bitsPerSample;
-    if (sub == 1 && bits <= 8)
-        layout = Layout::Int8;
-    else if (sub == 1 && bits <= 16)
-        layout = Layout::Int16;
-    else if (sub == 1 && bits == 24)
-        layout = Layout::Int24;
-    else if (sub == 1 && bits == 32)
-        layout = Layout::Int32;
+    if (sub == 1 && bits <= 32)
+        layout = {false, (bits + 7) / 8};
     else if (sub == 3 && bits == 32)
-        layout = Layout::Float32;
+        layout = {true, 4};
     else
         return WavError::UnsupportedFormat;
+
+    // Block align may name a wider container than the bits need, as for 20 or
+    // 24 bits in 4 bytes; the samples then sit left-justified in it. It is
+    // believed only when the byte rate says the same, since writers often get
+    // one of the two wrong; otherwise the container follows the bits. 8 bits
+    // and fewer are unsigned and keep their one byte.
+    const unsigned declared = fmt.blockAlign / fmt.channels;
+    if (!layout.isFloat && bits > 8 && fmt.blockAlign % fmt.channels == 0 &&
+        declared > layout.bytes && declared <= 4 &&
+        std::uint64_t(fmt.avgBytesPerSec) == std::uint64_t(fmt.sampleRate) * fmt.blockAlign)
+        layout.bytes = declared;
     fmt.sampleFormat = std::uint16_t(sub);
     return WavError::None;
 }
 
-unsigned ContainerBytes(Layout l) {
-    switch (l) {
-    case Layout::Int8:
-        return 1;
-    case Layout::Int16:
-        return 2;
-    case Layout::Int24:
-        return 3;
-    case Layout::Int32:
-    case Layout::Float32:
-        return 4;
-    }
-    return 1;
-}
-
 using Converter = void (*)(const std::uint8_t*, std::size_t, std::size_t, std::int16_t, float*);
 
-Converter ConverterFor(Layout l, unsigned channels) {
-    switch (l) {
-    case Layout::Int8:
+Converter ConverterFor(SampleLayout l, unsigned channels) {
+    if (l.isFloat)
+        return DecodeFloat32;
+    switch (l.bytes) {
+    case 1:
         if (channels == 1)
             return [](const std::uint8_t* r, std::size_t n, std::size_t, std::int16_t ref,
                       float* o) { DecodeMono8(r, n, ref, o); };
         return DecodeStereo8;
-    case Layout::Int16:
+    case 2:
         if (channels == 1)
             return [](const std::uint8_t* r, std::size_t n, std::size_t, std::int16_t ref,
                       float* o) { DecodeMono16(r, n, ref, o); };
         return DecodeStereo16;
-    case Layout::Int24:
+    case 3:
         return DecodeInt24;
-    case Layout::Int32:
+    default:
         return DecodeInt32;
-    case Layout::Float32:
-        return DecodeFloat32;
     }
-    return DecodeStereo8;
 }
 
 // Largest magnitude in a run; eight lanes so that the compiler can keep them
@@ -263,6 +293,13 @@ float MaxAbs(const float* p, std::size_t n) {
     return m;
 }
 
+std::optional<Chunk> FirstNamed(const std::vector<Chunk>& chunks, const char* name) {
+    for (const Chunk& c : chunks)
+        if (c.Is(name))
+            return c;
+    return std::nullopt;
+}
+
 // With decode false, stops once the header is read and the frames counted,
 // leaving WaveData empty.
 WavLoadResult Load(ByteSource& src, std::int16_t refLevel, bool decode) {
@@ -279,47 +316,56 @@ WavLoadResult Load(ByteSource& src, std::int16_t refLevel, bool decode) {
     // The RIFF size (bytes 4 ... 7) is not used: writers that stream often
     // leave it wrong, and the chunk sizes say all that is needed.
 
-    const ChunkWalk walk = WalkChunks(src);
-    // The format chunk is the one named "fmt ", wherever it stands. A file
-    // without one is read the old way, taking the chunk at offset 12 for it.
-    Chunk fmtChunk = walk.fmt;
-    if (!walk.haveFmt) {
-        if (!walk.haveFirst || walk.first.Is("data"))
-            return fail(WavError::BadHeader);
-        fmtChunk = walk.first;
+    const ChainSearch toData = SearchChains(src, 12, "data");
+    // The format chunk is the one named "fmt " on the way to "data", or failing
+    // that behind it. A file without one is read the old way, taking the chunk
+    // at offset 12 for it.
+    std::optional<Chunk> fmtChunk = FirstNamed(toData.chain, "fmt ");
+    if (!fmtChunk && toData.found) {
+        const ChainSearch behind = SearchChains(src, toData.chain.back().Head(), "fmt ");
+        if (behind.found)
+            fmtChunk = behind.chain.back();
     }
-    if (fmtChunk.size < 16)
+    if (!fmtChunk) {
+        Chunk first;
+        if (!ReadChunkHeader(src, 12, first) || first.Is("data"))
+            return fail(WavError::BadHeader);
+        fmtChunk = first;
+    }
+    if (fmtChunk->size < 16 || fmtChunk->body > src.Size())
         return fail(WavError::BadHeader);
     const std::size_t fmtLen =
-        std::size_t(std::min<std::uint64_t>({fmtChunk.size, 40, src.Size() - fmtChunk.body}));
+        std::size_t(std::min<std::uint64_t>({fmtChunk->size, 40, src.Size() - fmtChunk->body}));
     if (fmtLen < 16)
         return fail(WavError::BadHeader);
-    const std::uint8_t* fmtRaw = src.Fetch(fmtChunk.body, fmtLen);
+    const std::uint8_t* fmtRaw = src.Fetch(fmtChunk->body, fmtLen);
     if (!fmtRaw)
         return fail(WavError::BadHeader);
     std::uint8_t fmtBytes[40] = {};
     std::memcpy(fmtBytes, fmtRaw, fmtLen);
 
     LoadedWave& wave = result.wave;
-    Layout layout = Layout::Int8;
+    SampleLayout layout;
     if (const WavError e = ReadFormat(fmtBytes, fmtLen, wave.format, layout); e != WavError::None)
         return fail(e);
 
-    if (!walk.haveData)
-        return fail(walk.overrun ? WavError::BadChunkSize : WavError::NoDataChunk);
+    if (!toData.found && toData.end != ChainEnd::TargetCut)
+        return fail(toData.end == ChainEnd::Overrun ? WavError::BadChunkSize
+                                                    : WavError::NoDataChunk);
+    const Chunk& data = toData.chain.back();
 
     // Frames are stepped by the file's own frame size, so files of more than
     // two channels still give channel 1. The count is the number of whole
     // frames: rounding the quotient to nearest would count a tail of more
     // than half a frame and read past the end of the chunk.
-    const std::uint64_t frameBytes = std::uint64_t(wave.format.channels) * ContainerBytes(layout);
-    const std::uint64_t frames = walk.data.size / frameBytes;
-    wave.dataOffset = walk.data.body;
-    wave.dataBytes = walk.data.size;
+    const std::uint64_t frameBytes = std::uint64_t(wave.format.channels) * layout.bytes;
+    const std::uint64_t frames = data.size / frameBytes;
+    wave.dataOffset = data.body;
+    wave.dataBytes = data.size;
     wave.frameBytes = std::uint32_t(frameBytes);
     if (frames > std::uint64_t(std::numeric_limits<std::int32_t>::max()))
         return fail(WavError::TooLarge);
-    if (walk.data.body + walk.data.size > src.Size())
+    if (!toData.found)
         return fail(WavError::DataTruncated);
     if (frames < 2)
         return fail(WavError::TooFewFrames);
@@ -342,7 +388,7 @@ WavLoadResult Load(ByteSource& src, std::int16_t refLevel, bool decode) {
     for (std::uint64_t done = 0; done < frames;) {
         const std::uint64_t k = std::min(framesPerPiece, frames - done);
         const std::uint8_t* raw =
-            src.Fetch(walk.data.body + done * frameBytes, std::size_t(k * frameBytes));
+            src.Fetch(data.body + done * frameBytes, std::size_t(k * frameBytes));
         if (!raw)
             return fail(WavError::DataTruncated);
         convert(raw, std::size_t(k), std::size_t(frameBytes), refLevel, out + done);

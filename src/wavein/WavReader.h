@@ -70,9 +70,11 @@ inline constexpr std::size_t WavPieceBytes = 256 * 1024;
 
 // Sample converters, one call per run of whole frames. `frameBytes` is the
 // distance from one frame to the next; channel 1 is the first sample of a frame.
-// 8-bit: b - refLevel. 16-bit: (v - refLevel) / 64. Wider samples are first
-// scaled to a 16-bit value v (24-bit: s / 256, 32-bit: s / 65536, float:
-// clamp(f, -1, 1) x 32768 with non-finite values as 0), then (v - refLevel) / 64.
+// Integer PCM of any depth up to 32 bits is read by the container it fills
+// (1 to 4 bytes), its bits left-justified. 1 byte: b - refLevel. 2 bytes:
+// (v - refLevel) / 64. Wider samples are first scaled to a 16-bit value v
+// (3 bytes: s / 256, 4 bytes: s / 65536, float: clamp(f, -1, 1) x 32768 with
+// non-finite values as 0), then (v - refLevel) / 64.
 void DecodeMono8(const std::uint8_t* raw, std::size_t frames, std::int16_t refLevel, float* out);
 void DecodeMono16(const std::uint8_t* raw, std::size_t frames, std::int16_t refLevel, float* out);
 void DecodeStereo8(const std::uint8_t* raw, std::size_t frames, std::size_t frameBytes,

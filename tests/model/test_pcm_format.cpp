@@ -49,7 +49,7 @@ TEST(PcmFormat, LayoutOfWhatTheReaderAccepts) {
     const Case cases[] = {
         {1, 8, 1, PcmLayout{U8, 1}},   {1, 4, 2, PcmLayout{U8, 2}},   {1, 12, 1, PcmLayout{S16, 1}},
         {1, 16, 2, PcmLayout{S16, 2}}, {1, 24, 6, PcmLayout{S24, 6}}, {1, 32, 1, PcmLayout{S32, 1}},
-        {3, 32, 2, PcmLayout{F32, 2}}, {3, 64, 1, std::nullopt},      {1, 20, 1, std::nullopt},
+        {3, 32, 2, PcmLayout{F32, 2}}, {3, 64, 1, std::nullopt},      {1, 20, 1, PcmLayout{S24, 1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.tag << "/" << c.bits << "/" << c.channels);
@@ -60,7 +60,7 @@ TEST(PcmFormat, LayoutOfWhatTheReaderAccepts) {
         d.data.assign(std::size_t(4 * c.channels * ((c.bits + 7) / 8)), 0);
         const wavtest::Bytes file = wavtest::MakeWav(d);
         const WavLoadResult probe = ProbeWavBytes(file.data(), file.size());
-        const std::optional<PcmLayout> got = PcmLayoutOf(probe.wave.format);
+        const std::optional<PcmLayout> got = PcmLayoutOf(probe.wave);
         EXPECT_EQ(got, c.want);
         EXPECT_EQ(probe.error == WavError::None, c.want.has_value());
         if (got && probe.error == WavError::None) {

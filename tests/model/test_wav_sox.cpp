@@ -23,8 +23,11 @@ bool RunSox(const QStringList& args) {
 } // namespace
 
 TEST(WavSox, DecodesWhatSoxWrites) {
-    if (QStandardPaths::findExecutable(QStringLiteral("sox")).isEmpty())
+    if (QStandardPaths::findExecutable(QStringLiteral("sox")).isEmpty()) {
+        if (qEnvironmentVariableIsSet("CI"))
+            FAIL() << "sox is not installed";
         GTEST_SKIP() << "sox is not installed";
+    }
     struct Case {
         int rate, bits, channels;
         bool isFloat;
@@ -44,26 +47,18 @@ TEST(WavSox, DecodesWhatSoxWrites) {
                                  .arg(c.isFloat ? "f" : "");
         const QString wav = dir.filePath(name + ".wav");
         const QString raw = dir.filePath(name + ".raw");
-        QStringList make = {"-D", "-n",
-                            "-r", QString::number(c.rate),
-                            "-b", QString::number(c.bits),
-                            "-c", QString::number(c.channels)};
+        QStringList make = QStringLiteral("-D -n -r %1 -b %2 -c %3")
+                               .arg(c.rate)
+                               .arg(c.bits)
+                               .arg(c.channels)
+                               .split(' ');
         if (c.isFloat)
             make << "-e"
                  << "floating-point";
         // A different wave on each channel, so a wrong channel shows.
-        make << wav << "synth"
-             << "0.05"
-             << "sine"
-             << "440"
-             << "square"
-             << "300"
-             << "sawtooth"
-             << "200"
-             << "sine"
-             << "90"
-             << "vol"
-             << "0.9";
+        make << wav
+             << QStringLiteral("synth 0.05 sine 440 square 300 sawtooth 200 sine 90 vol 0.9")
+                    .split(' ');
         ASSERT_TRUE(RunSox(make)) << name.toStdString();
         ASSERT_TRUE(RunSox(
             {"-D", wav, "-t", "raw", "-e", "signed-integer", "-b", "32", "-L", raw, "remix", "1"}));
