@@ -107,18 +107,8 @@ MainWindow::MainWindow(const Platform& platform, QWidget* parent)
     Picture2 = new PictureBox(this);
     Picture2->Pic().SetForeColor(Colors::LightBlue);
 
-    setTabOrder(CmdRec, Command1);
-    setTabOrder(Command1, Command2);
-    setTabOrder(Command2, Cmd_fft);
-    setTabOrder(Cmd_fft, Cmdgousei);
-    setTabOrder(Cmdgousei, Cmd_声紋);
-    setTabOrder(Cmd_声紋, CmdEnd);
-    setTabOrder(CmdEnd, txtChannels);
-    setTabOrder(txtChannels, txtBitsPerSample);
-    setTabOrder(txtBitsPerSample, txtSamplesPerSec);
-    setTabOrder(txtSamplesPerSec, Cmd_Settei);
-    setTabOrder(Cmd_Settei, Cmd_print);
-    setTabOrder(Cmd_print, Cmd_version);
+    SetTabChain({CmdRec, Command1, Command2, Cmd_fft, Cmdgousei, Cmd_声紋, CmdEnd, txtChannels,
+                 txtBitsPerSample, txtSamplesPerSec, Cmd_Settei, Cmd_print, Cmd_version});
 
     connect(Command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &MainWindow::Command2_Click);
@@ -260,8 +250,7 @@ void MainWindow::DrawPeriodMark(float x) {
 }
 
 void MainWindow::Picture3_MouseDown(int, int, float x, float) {
-    const WholeWaveClick click =
-        ClickWholeWave(m_state, x, Picture3->width(), Picture1->width());
+    const WholeWaveClick click = ClickWholeWave(m_state, x, Picture3->width(), Picture1->width());
     if (!click.handled)
         return;
     if (click.rubOutX) {
@@ -321,7 +310,8 @@ void MainWindow::Cmd_fft_Click() {
 void MainWindow::PaintHarmBar(int n, QColor colour) {
     // Keyed by the bar: a bar painted again covers the same pixels, so only
     // its last colour needs keeping.
-    Picture2->Draw(n, [this, n, colour](Canvas& c) { tavrel::PaintHarmBar(c, m_state, n, colour); });
+    Picture2->Draw(n,
+                   [this, n, colour](Canvas& c) { tavrel::PaintHarmBar(c, m_state, n, colour); });
 }
 
 void MainWindow::Cmd_print_Click() {
@@ -333,7 +323,9 @@ void MainWindow::Cmd_print_Click() {
     PrintWindowImage(printer);
 }
 
-bool MainWindow::PrintWindowImage(QPrinter& printer) { return PrintImage(printer, grab().toImage()); }
+bool MainWindow::PrintWindowImage(QPrinter& printer) {
+    return PrintImage(printer, grab().toImage());
+}
 
 void MainWindow::Cmd_Settei_Click() {
     // The dialog is made afresh each time, so it opens with its designed text;
@@ -404,10 +396,10 @@ void MainWindow::Cmdgousei_Click() {
         return;
     }
     // A fresh window for each opening; it is discarded when it closes.
-    auto* form = new Form2(m_state, m_dialogs, m_platform.sound,
-                           {[this](int n, QColor c) { PaintHarmBar(n, c); },
-                            [this] { return Picture2->size(); }},
-                           ScreenArea(), this);
+    auto* form = new Form2(
+        m_state, m_dialogs, m_platform.sound,
+        {[this](int n, QColor c) { PaintHarmBar(n, c); }, [this] { return Picture2->size(); }},
+        ScreenArea(), this);
     m_dialogs.ShowModal(*form);
 }
 

@@ -90,15 +90,7 @@ void Form2::Form_Load() {
     m_state.SynthWav = NewSynthImage();
     m_state.SynthDataLen = SynthSampleBytes;
 
-    Text1->setText(HarmCountText(HScroll1->value()));
-    WaveDrawn = 1;
-    m_wave.RestoredWave.fill(0.0f);
-    Picture1->Cls();
-    Picture2->Cls();
-    HarmCount = std::int16_t(HarmCountFromText(Text1->text()));
-
-    RebuildWave(HarmCount);
-    PlaceCurves();
+    RebuildFromScrollBar(); // N = 1 on every opening
     // Only harmonic 1 on the left; the right picture stays empty until N
     // changes, though the sum is ready to be played.
     PlotPeriodCurve(*Picture1, m_wave.Harmonic(1), m_state.HarmMax, LightMagenta);
@@ -123,17 +115,21 @@ void Form2::PlotPeriodCurve(PictureBox& picture, const float* values, float scal
     picture.Pic().Polyline(m_points.data(), m_points.size(), colour);
 }
 
-void Form2::HScroll1_Change() {
+int Form2::RebuildFromScrollBar() {
     Text1->setText(HarmCountText(HScroll1->value()));
     WaveDrawn = 1;
     m_wave.RestoredWave.fill(0.0f);
     Picture1->Cls();
     Picture2->Cls();
+    // N is read back from the text, as the text is what the user sees.
     HarmCount = std::int16_t(HarmCountFromText(Text1->text()));
-    const int N = HarmCount;
-
-    RebuildWave(N);
+    RebuildWave(HarmCount);
     PlaceCurves();
+    return HarmCount;
+}
+
+void Form2::HScroll1_Change() {
+    const int N = RebuildFromScrollBar();
     for (int m = 1; m <= N; ++m)
         PlotPeriodCurve(*Picture1, m_wave.Harmonic(m), m_state.HarmMax,
                         m == N ? LightMagenta : Cyan);

@@ -68,6 +68,9 @@ public:
 
 private:
     void RebuildWave(int N);
+    // The steps opening and every change of N share: Text1 from the scroll
+    // bar, both pictures cleared, the wave rebuilt for N; returns N.
+    int RebuildFromScrollBar();
     // Where the curves go, from the left picture's size: both pictures
     // share it.
     void PlaceCurves();

@@ -3,6 +3,9 @@
 
 #include <QElapsedTimer>
 #include <QRect>
+#include <initializer_list>
+
+class QWidget;
 
 namespace tavrel {
 
@@ -33,6 +36,9 @@ private:
     int m_untilClockRead = 1; // the first call yields
     QElapsedTimer m_last;
 };
+
+// Tab moves through these controls in this order.
+void SetTabChain(std::initializer_list<QWidget*> chain);
 
 // The screen area a full-screen window may take, in pixels.
 QRect ScreenArea();

@@ -55,13 +55,8 @@ Form3::Form3(AnalysisState& state, SoundOutput& sound, TickClock& clock, QWidget
     Cmd_Play = MakeButton(this, "再生(&P)", 408, 65, 25);
     Cmd_End = MakeButton(this, "閉じる(&E)", 480, 57, 25);
 
-    setTabOrder(Cmd_Start, Cmd_End);
-    setTabOrder(Cmd_End, Cmd_tyuusi);
-    setTabOrder(Cmd_tyuusi, Cmd_Play);
-    setTabOrder(Cmd_Play, Cmd_hyouji2);
-    setTabOrder(Cmd_hyouji2, Cmd_hyouji3);
-    setTabOrder(Cmd_hyouji3, Cmd_tatesyukusyo);
-    setTabOrder(Cmd_tatesyukusyo, Cmd_yokokakudai);
+    SetTabChain({Cmd_Start, Cmd_End, Cmd_tyuusi, Cmd_Play, Cmd_hyouji2, Cmd_hyouji3,
+                 Cmd_tatesyukusyo, Cmd_yokokakudai});
 
     connect(Cmd_hyouji2, &QPushButton::clicked, this, &Form3::Cmd_hyouji2_Click);
     connect(Cmd_tatesyukusyo, &QPushButton::clicked, this, &Form3::Cmd_tatesyukusyo_Click);

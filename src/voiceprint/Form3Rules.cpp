@@ -41,32 +41,15 @@ Form3Layout ComputeForm3Layout(double screenW, double screenH) {
 }
 
 ZoomStep StepZoom(ZoomButton button, float vzoom, float hzoom) {
-    ZoomStep s{vzoom, hzoom, 0, true};
-    switch (button) {
-    case ZoomButton::VZoomIn:
-        s.disable = FourZoomButtons;
-        s.VZoom = vzoom * 2;
-        if (s.VZoom > 4)
-            s = {vzoom, hzoom, FourZoomButtons, false};
-        break;
-    case ZoomButton::VZoomOut:
-        s.disable = FourZoomButtons;
-        s.VZoom = vzoom * 0.5f;
-        if (s.VZoom < 0.5f)
-            s = {vzoom, hzoom, FourZoomButtons, false};
-        break;
-    case ZoomButton::HZoomIn:
-        s.disable = AllDrawButtons;
-        s.HZoom = hzoom * 2;
-        if (s.HZoom > 4)
-            s = {vzoom, hzoom, AllDrawButtons, false};
-        break;
-    case ZoomButton::HZoomOut:
-        s.disable = AllDrawButtons;
-        s.HZoom = hzoom * 0.5f;
-        if (s.HZoom < 0.125f)
-            s = {vzoom, hzoom, AllDrawButtons, false};
-        break;
+    const bool vertical = button == ZoomButton::VZoomIn || button == ZoomButton::VZoomOut;
+    const bool in = button == ZoomButton::VZoomIn || button == ZoomButton::HZoomIn;
+    ZoomStep s{vzoom, hzoom, vertical ? FourZoomButtons : AllDrawButtons, true};
+    float& zoom = vertical ? s.VZoom : s.HZoom;
+    zoom *= in ? 2.0f : 0.5f;
+    const float lowest = vertical ? 0.5f : 0.125f;
+    if (zoom > 4 || zoom < lowest) {
+        zoom = vertical ? vzoom : hzoom;
+        s.draw = false;
     }
     return s;
 }
