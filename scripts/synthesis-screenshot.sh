@@ -20,7 +20,7 @@ sleep 1.5
 openbox >/dev/null 2>&1 & pids+=($!)
 sleep 1.5
 # No sound is played; without a server the program carries on silently.
-PULSE_SERVER=unix:/nonexistent "$build/src/tavrel" >/dev/null 2>&1 & pids+=($!)
+PULSE_SERVER=unix:/nonexistent "$build/tavrel" >/dev/null 2>&1 & pids+=($!)
 sleep 3
 
 click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.5}"; }

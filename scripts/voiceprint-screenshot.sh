@@ -32,7 +32,7 @@ xvfb_pid=$!
 export DISPLAY=$display
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 
-"$build/src/tavrel" "$work/vowel_a.wav" >/dev/null 2>&1 &
+"$build/tavrel" "$work/vowel_a.wav" >/dev/null 2>&1 &
 app_pid=$!
 xdotool search --sync --name '^Tavrel$' >/dev/null
 sleep 1
