@@ -1,7 +1,6 @@
 // Which recorders the record button starts, and that it does not wait for them.
 #include "sound/RecorderLauncher.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
@@ -34,8 +33,7 @@ TEST(RecorderLauncher, StartsEveryExistingPathElseTheFirstRecorderFound) {
     const QStringList paths = {dir.filePath("rec1"), dir.filePath("rec2"), dir.filePath("rec3")};
     const QString &p1 = paths[0], &p2 = paths[1], &p3 = paths[2];
     const QString two = Script(bins, "rec-two"), three = Script(bins, "rec-three");
-    QFile(bins.filePath("rec-plain")).open(QIODevice::WriteOnly); // not executable
-    const QStringList names = {"rec-missing", "rec-plain", "rec-two", "rec-three"};
+    const QStringList names = {"rec-missing", "rec-two", "rec-three"};
     struct Case {
         const char* what;
         QStringList existing, failing, wantStarts, wantResult;
@@ -60,7 +58,7 @@ TEST(RecorderLauncher, StartsEveryExistingPathElseTheFirstRecorderFound) {
         EXPECT_EQ(starter.started, c.wantStarts);
     }
     RecordingStarter starter; // nothing that exists: nothing started, nothing reported
-    EXPECT_TRUE(LaunchRecorder(starter, {paths, names.mid(0, 2), {bins.path()}}).isEmpty());
+    EXPECT_TRUE(LaunchRecorder(starter, {paths, names.mid(0, 1), {bins.path()}}).isEmpty());
     EXPECT_TRUE(starter.started.isEmpty());
 }
 
@@ -73,7 +71,7 @@ TEST(RecorderLauncher, ReturnsWithoutWaitingForTheRecorders) {
     EXPECT_EQ(LaunchRecorder(starter, {{a, b}, {}, {}}), QStringList({a, b}));
     auto ended = [&] { return QFile::exists(a + ".ended") && QFile::exists(b + ".ended"); };
     EXPECT_FALSE(QFile::exists(a + ".ended") || QFile::exists(b + ".ended"));
-    for (QDeadlineTimer d(10000); !ended() && !d.hasExpired();)
+    for (int k = 0; k < 500 && !ended(); ++k)
         QThread::msleep(20);
     EXPECT_TRUE(ended());
 }
