@@ -33,7 +33,7 @@ Bytes Pcm(PcmEncoding e, const std::vector<double>& values) {
 TEST(PcmFormat, LayoutOfTheFileAndOfTheDevice) {
     auto any = [](const PcmLayout&) { return true; };
     auto stereo16 = [](const PcmLayout& l) { return l.encoding == S16 && l.channels <= 2; };
-    auto monoFloat = [](const PcmLayout& l) { return l.encoding == F32 && l.channels == 1; };
+    auto mono = [](const PcmLayout& l) { return l.channels == 1 && l.encoding != U8; };
     struct Case {
         std::uint16_t tag, bits, channels;
         std::function<bool(const PcmLayout&)> accepts;
@@ -42,7 +42,7 @@ TEST(PcmFormat, LayoutOfTheFileAndOfTheDevice) {
     const Case cases[] = {
         {1, 8, 1, any, PcmLayout{U8, 1}, PcmLayout{U8, 1}},
         {1, 4, 2, stereo16, PcmLayout{U8, 2}, PcmLayout{S16, 2}},
-        {1, 16, 2, monoFloat, PcmLayout{S16, 2}, PcmLayout{F32, 1}},
+        {1, 8, 2, mono, PcmLayout{U8, 2}, PcmLayout{F32, 1}},
         {1, 16, 2, [](const PcmLayout&) { return false; }, PcmLayout{S16, 2}, std::nullopt},
         {1, 20, 1, any, PcmLayout{S24, 1}, PcmLayout{S32, 1}},
         {1, 24, 6, stereo16, PcmLayout{S24, 6}, PcmLayout{S16, 2}},
