@@ -86,8 +86,8 @@ TEST(PcmFormat, ConvertsSamplesAndChannels) {
     };
     for (const Case& c : cases) {
         const Bytes in = Pcm(c.from.encoding, c.in), want = Pcm(c.to.encoding, c.want);
-        Bytes out(want.size(), 0xee);
-        ConvertPcm(in.data(), c.from, out.data(), c.to, in.size() / FrameBytes(c.from));
+        Bytes out(in.size() / FrameBytes(c.from) * FrameBytes(c.to), 0xee);
+        ConvertPcm(in.data(), c.from, out.data(), c.to, out.size() / FrameBytes(c.to));
         EXPECT_EQ(out, want) << int(c.from.encoding) << "x" << c.from.channels << " to "
                              << int(c.to.encoding) << "x" << c.to.channels;
     }
