@@ -4,34 +4,24 @@
 #include "sound/SoundOutput.h"
 
 #include <QString>
-#include <cstdint>
-#include <functional>
 #include <vector>
 
 namespace tavrel::test {
 
-class FakeSoundOutput : public SoundOutput {
-public:
+struct FakeSoundOutput : SoundOutput {
     struct Request {
-        bool waited;                     // PlayImageAndWait (true) or StartPlayingFile
-        std::vector<std::uint8_t> image; // a copy of the bytes, as they were at the call
-        QString path;
+        std::vector<std::uint8_t> image; // the bytes as they were at the call
+        QString path;                    // empty for an image
     };
-
     bool PlayImageAndWait(const std::uint8_t* image, std::size_t size) override {
-        requests.push_back({true, std::vector<std::uint8_t>(image, image + size), {}});
-        if (whilePlaying) // stands for whatever happens while the sound plays
-            whilePlaying();
-        return result;
+        requests.push_back({{image, image + size}, {}});
+        return true;
     }
     bool StartPlayingFile(const QString& path) override {
-        requests.push_back({false, {}, path});
-        return result;
+        requests.push_back({{}, path});
+        return true;
     }
-
     std::vector<Request> requests;
-    bool result = true;
-    std::function<void()> whilePlaying;
 };
 
 } // namespace tavrel::test
