@@ -1,15 +1,14 @@
 #pragma once
-// The transform's method written out the plain way, to check the program's
-// arranged version against (tests) and to time it beside it (benchmark).
+// The transform's method written out the plain way: a running twiddle per
+// stage, bit reversal by the counting loop, every intermediate evaluated in
+// double and stored as float. The tests check the program's arranged version
+// against it bit for bit; the benchmark times it beside it.
 
 #include <cmath>
 #include <utility>
 
 namespace tavrel::test {
 
-// The method written out the plain way: a running twiddle per stage, bit
-// reversal by the counting loop, every intermediate evaluated in double and
-// stored as float.
 inline void Fft512Plain(float* re, float* im) {
     constexpr int N = 512;
     for (int le1 = N / 2; le1 >= 1; le1 /= 2) {
