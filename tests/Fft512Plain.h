@@ -1,8 +1,7 @@
 #pragma once
-// The transform's method written out the plain way: a running twiddle per
-// stage, bit reversal by the counting loop, every intermediate evaluated in
-// double and stored as float. The tests check the program's arranged version
-// against it bit for bit; the benchmark times it beside it.
+// The transform's method the plain way, to check the program's arranged version
+// against bit for bit and to time it beside: a running twiddle per stage, bit
+// reversal by the counting loop, each step evaluated in double, stored as float.
 
 #include <cmath>
 #include <utility>

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace wavtest {
@@ -25,13 +24,13 @@ inline void PutId(Bytes& b, const char* id) {
 }
 
 struct Chunk {
-    std::string id; // four characters
+    const char* id;
     Bytes body;
     bool pad = true; // write RIFF's pad byte after an odd-sized body
 };
 
 inline void PutChunk(Bytes& b, const Chunk& c) {
-    PutId(b, c.id.c_str());
+    PutId(b, c.id);
     Put32(b, std::uint32_t(c.body.size()));
     b.insert(b.end(), c.body.begin(), c.body.end());
     if (c.body.size() % 2 && c.pad)
@@ -47,28 +46,31 @@ inline Bytes Riff(const std::vector<Chunk>& chunks) {
     return b;
 }
 
-// Tag 1 gets a 16-byte format chunk, 0xfffe a 40-byte one (32 bits: float), others 18.
+// Tag 1 gets a 16-byte format chunk, 0xfffe a 40-byte one (32 bits: float),
+// others 18 bytes; block align and byte rate follow the bits unless given.
 struct WavDesc {
     std::uint16_t tag = 1, channels = 1;
     std::uint32_t rate = 22050;
     std::uint16_t bits = 8;
     Bytes data;
+    int blockAlign = -1;
+    std::int64_t byteRate = -1;
 };
 
 inline Bytes FormatBody(const WavDesc& s) {
-    const unsigned align = s.channels * ((s.bits + 7) / 8);
-    const unsigned size = s.tag == 1 ? 16 : s.tag == 0xfffe ? 40 : 18;
+    const unsigned align = s.blockAlign >= 0 ? s.blockAlign : s.channels * ((s.bits + 7) / 8);
+    const unsigned byteRate = s.byteRate >= 0 ? unsigned(s.byteRate) : s.rate * align;
+    const unsigned size = s.tag == 1 ? 16 : s.tag == 0xfffe ? 40 : 18, extra = size - 18;
+    const unsigned mask = s.channels == 2 ? 3 : 4, sub = s.bits == 32 ? 3 : 1;
+    // Tag, channels, rate, byte rate, block align, bits; extra size, valid bits,
+    // channel mask and the sub-format GUID: its tag, then a fixed tail.
+    const unsigned values[] = {s.tag,  s.channels, s.rate, byteRate, align,
+                               s.bits, extra,      s.bits, mask,     sub};
+    const unsigned widths[] = {2, 2, 4, 4, 2, 2, 2, 2, 4, 4};
     Bytes f;
-    Put16(f, s.tag);
-    Put16(f, s.channels);
-    Put32(f, s.rate);
-    Put32(f, s.rate * align);
-    Put16(f, align);
-    Put16(f, s.bits);
-    Put16(f, size - 18);               // extra size
-    Put16(f, s.bits);                  // valid bits
-    Put32(f, s.channels == 2 ? 3 : 4); // channel mask
-    Put32(f, s.bits == 32 ? 3 : 1);    // GUID: the tag, then the fixed tail
+    for (int i = 0; i < 10; ++i)
+        for (unsigned k = 0; k < widths[i]; ++k)
+            f.push_back(std::uint8_t(values[i] >> (8 * k)));
     f.insert(f.end(), {0, 0, 0x10, 0, 0x80, 0, 0, 0xaa, 0, 0x38, 0x9b, 0x71});
     f.resize(size);
     return f;

@@ -1,6 +1,5 @@
 // The analysis on the main window without a window: the region a click
-// magnifies, the period marks as a user sets them, and the harmonics of
-// periods whose harmonics are known by construction.
+// magnifies, the period marks as a user sets them, and the harmonics.
 #include "analysis/HarmonicAnalysis.h"
 #include "analysis/PlotClicks.h"
 
@@ -50,10 +49,10 @@ TEST(PlotClicks, RegionAndPeriodMarks) {
     EXPECT_TRUE(m.step == MarkStep::First && m.lineX == 150);
     m = ClickMagnified(s, 50, 8000); // either order
     EXPECT_TRUE(m.step == MarkStep::Second && m.lineX == 50 && m.capture == Captured);
-    EXPECT_EQ(s.PeriodSamples, 100);
-    EXPECT_FLOAT_EQ(s.FundFreq * s.PeriodSec, 1);
+    EXPECT_TRUE(s.PeriodSamples == 100 && s.PeriodData[0] == s.RegionData[50] &&
+                s.PeriodData[100] == s.RegionData[150]);
     EXPECT_FLOAT_EQ(s.PeriodSec, 0.0125f);
-    EXPECT_TRUE(s.PeriodData[0] == s.RegionData[50] && s.PeriodData[100] == s.RegionData[150]);
+    EXPECT_FLOAT_EQ(s.FundFreq, 80);
     EXPECT_EQ(Flags(s), (std::vector<int>{1, 2, 0, 1}));
 
     s.FftDone = 1;
@@ -99,8 +98,7 @@ TEST(PlotClicks, RegionStartAndItsMarkerAfterAResize) {
     ClickWholeWave(s, 260, 520, 520);
     ASSERT_EQ(s.RegionStartSample, 3999);
     RefitRegion(s, 260);
-    EXPECT_EQ(s.RegionLength, 261);
-    EXPECT_EQ(s.RegionData[260], s.WaveData[3999 + 260]);
+    EXPECT_TRUE(s.RegionLength == 261 && s.RegionData[260] == s.WaveData[3999 + 260]);
     for (int w3 : {260, 1040, 7999})
         EXPECT_EQ(RegionStart(s.SampleCount, MarkerXForRegion(s, w3), w3, 520), 3999) << w3;
 }
@@ -109,20 +107,16 @@ TEST(Magnify, ScaleFollowsTheSettingAndQuietRegionsStaySmall) {
     AnalysisState s = Recording(600);
     std::fill(s.RegionData.begin(), s.RegionData.end(), 0.0f);
     s.RegionData[1] = 1;
-    struct Case {
-        float peak;
-        std::int16_t normalise;
-        bool startOver;
-        double y1; // where the sample of 1 lands on a 152-high plot (Mid 76, Amp 64)
+    // Where that sample of 1 lands on a 152-high plot (Mid 76, Amp 64).
+    const auto y1 = [&s](float peak, std::int16_t normalise, bool startOver) {
+        s.RegionData[0] = peak;
+        s.AmpNormalize = normalise;
+        return MagnifiedPoints(s, 521, 152, startOver).at(1).y();
     };
-    for (const Case& c : {Case{30, 1, false, 74},            // 64 / 30 = 2.13, rounded
-                          Case{30, 0, false, 75},            // fixed 120: 0.53 rounds to 1
-                          Case{30, 0, true, 76 - 64.0 / 30}, // a redraw always normalises
-                          Case{6, 1, false, 76}}) {          // quiet: 64 / 160 = 0.4
-        s.RegionData[0] = c.peak;
-        s.AmpNormalize = c.normalise;
-        EXPECT_NEAR(MagnifiedPoints(s, 521, 152, c.startOver).at(1).y(), c.y1, 1e-9) << c.peak;
-    }
+    EXPECT_EQ(y1(30, 1, false), 74);                   // 64 / 30 = 2.13, rounded
+    EXPECT_EQ(y1(30, 0, false), 75);                   // fixed 120: 0.53 rounds to 1
+    EXPECT_DOUBLE_EQ(y1(30, 0, true), 76 - 64.0 / 30); // a redraw always normalises
+    EXPECT_EQ(y1(6, 1, false), 76);                    // quiet: 64 / 160 = 0.4
 }
 
 // Period lengths the capture never produces keep every read inside PeriodData
@@ -152,18 +146,17 @@ TEST(HarmonicAnalysis, ResamplesAnyLengthTo513Points) {
     }
 }
 
-// A cosine at harmonic 2 over an offset, which dominates bin 0 but takes no
-// part in the scale; the copies outlive the Spec arrays, which the voiceprint reuses.
+// A cosine at harmonic 2 over an offset, which dominates bin 0 but takes no part
+// in the scale; the copies outlive the Spec arrays, which the voiceprint reuses.
 TEST(HarmonicAnalysis, HarmonicsOfAKnownPeriod) {
     AnalysisState s;
     s.PeriodSamples = 300;
     for (int n = 0; n <= 300; ++n)
         s.PeriodData[n] = float(5000 + 800 * std::cos(2 * std::numbers::pi * 2 * n / 300));
     AnalyseHarmonics(s);
-    EXPECT_NEAR(s.HarmRe[2], 256 * 800, 256 * 800 * 1e-3);
-    EXPECT_NEAR(s.HarmIm[2], 0, 256 * 800 * 1e-3);
-    EXPECT_EQ(s.HarmMax, s.HarmAmp[2]);
-    EXPECT_GT(s.HarmAmp[0], 10 * s.HarmMax);
+    EXPECT_NEAR(s.HarmRe[2], 256 * 800, 200);
+    EXPECT_NEAR(s.HarmIm[2], 0, 200);
+    EXPECT_TRUE(s.HarmMax == s.HarmAmp[2] && s.HarmAmp[0] > 10 * s.HarmMax);
     EXPECT_TRUE(s.HarmRe == s.SpecRe && s.HarmIm == s.SpecIm && s.HarmAmp == s.SpecMag);
 }
 
@@ -175,11 +168,11 @@ TEST(HarmonicAnalysis, ChartGeometryAtAnySize) {
     EXPECT_EQ(HarmLabelPosition(g, 5), QPointF(75, 175));
     EXPECT_EQ(HarmCaptionLayout(520, 200).harmonic, QPointF(235, 180));
     EXPECT_EQ(HarmCaptionLayout(520, 200).ampBottom, QPointF(2, 95));
+    // A bar is added while the one before ends left of the 20-pixel margin, so
+    // the last bar is the first to reach into it.
     for (int w = 300; w <= 2400; ++w) {
         const HarmChartGeometry h = HarmChartLayout(w, 2 * w / 5);
         ASSERT_TRUE(h.BarCount >= 40 && h.BarCount <= 46) << w << ": " << h.BarCount;
-        // A bar is added while the one before ends left of the 20-pixel
-        // margin, so the last bar is the first to reach into it.
         EXPECT_LT(HarmBarCorners(h, h.BarCount - 1, 1, 1).X2, w - 20 + 1e-3) << w;
         EXPECT_GE(HarmBarCorners(h, h.BarCount, 1, 1).X2, w - 20 - 1e-3) << w;
     }

@@ -7,9 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <bit>
 #include <complex>
-#include <cstdint>
+#include <cstring>
 #include <numbers>
 #include <random>
 #include <string>
@@ -40,33 +39,26 @@ Block Wave(int bin, double amp, double phase = 0) {
     return Make([=](int n) { return amp * std::cos(2 * std::numbers::pi * bin * n / N - phase); });
 }
 
-// The same bits as the plain rendering in every value published and left in
-// the arguments, over ten thousand blocks: whole 16-bit samples and fractions
-// at scales from subnormal to 1e30 (short of overflow, whose NaNs carry no
-// meaning in their bits), real and complex; impulses and full-scale waves at
-// every position and bin.
+// The same bits as the plain rendering in every value published and left in the
+// arguments, over 11 169 blocks: whole 16-bit samples and fractions at
+// scales from subnormal to 1e30 (short of overflow, whose NaNs mean nothing in
+// their bits), real and complex; impulses and full-scale waves at every bin.
 void ExpectBitExact(const char* form) {
-    int blocks = 0;
     const auto check = [&](const std::string& name, const Block& inRe, const Block& inIm) {
-        Block re = inRe, im = inIm, wantRe = inRe, wantIm = inIm, wantMag;
+        Block re = inRe, im = inIm, wantRe = inRe, wantIm = inIm;
         AnalysisState s;
         Fft512(re, im, {s.SpecRe, s.SpecIm, s.SpecMag});
         test::Fft512Plain(wantRe.data(), wantIm.data());
-        for (int k = 0; k < N; ++k)
-            wantMag[k] =
+        for (int k = 0; k < N; ++k) {
+            const float mag =
                 float(std::sqrt(double(wantRe[k]) * wantRe[k] + double(wantIm[k]) * wantIm[k]));
-        const float* got[] = {re.data(), im.data(), s.SpecRe.data(), s.SpecIm.data(),
-                              s.SpecMag.data()};
-        const float* want[] = {wantRe.data(), wantIm.data(), wantRe.data(), wantIm.data(),
-                               wantMag.data()};
-        for (int p = 0; p < 5; ++p)
-            for (int k = 0; k < N; ++k)
-                if (std::bit_cast<std::uint32_t>(got[p][k]) !=
-                    std::bit_cast<std::uint32_t>(want[p][k]))
-                    FAIL() << form << " form, " << name << ": "
-                           << std::array{"re", "im", "SpecRe", "SpecIm", "SpecMag"}[p] << "(" << k
-                           << ") = " << std::hexfloat << got[p][k] << ", plain " << want[p][k];
-        ++blocks;
+            const float got[] = {re[k], im[k], s.SpecRe[k], s.SpecIm[k], s.SpecMag[k]};
+            const float want[] = {wantRe[k], wantIm[k], wantRe[k], wantIm[k], mag};
+            if (std::memcmp(got, want, sizeof got) != 0)
+                FAIL() << form << " form, " << name << ", bin " << k
+                       << ": re, im, SpecRe, SpecIm, SpecMag " << testing::PrintToString(got)
+                       << ", plain " << testing::PrintToString(want);
+        }
     };
     std::mt19937 rng(20240611);
     // Subnormal results are slow on most processors: the two smallest scales come seldom.
@@ -92,7 +84,6 @@ void ExpectBitExact(const char* form) {
     for (int re = 0; re <= 10; ++re)
         for (int im = 0; im <= 10; ++im)
             check("zeros " + std::to_string(re) + "/" + std::to_string(im), zeros(re), zeros(im));
-    EXPECT_GE(blocks, 10000);
 }
 
 } // namespace
@@ -104,44 +95,31 @@ TEST(Fft512, BothFormsGiveThePlainRenderingsBits) {
     detail::UseFft512Baseline(false);
 }
 
-// Every bin against a direct DFT in double, which keeps the plain rendering
-// honest (complex input too, so that a mix-up of a butterfly's halves cannot
-// hide behind symmetry), and by hand the bins a sign or order fault would move.
+// Answers known without the plain rendering, which keep it honest: by hand, and
+// a direct DFT in double of a complex block, lest a mix-up of a butterfly's
+// halves hide behind symmetry.
 TEST(Fft512, KnownAnswersAndDirectDft) {
-    std::mt19937 rng(7);
-    const struct {
-        const char* name;
-        Block re, im;
-        int bin;
-        std::complex<double> want;
-    } cases[] = {
-        {"silence", {}, {}, 0, 0},
-        {"constant", Make([](int) { return -3.5; }), {}, 0, -512 * 3.5},
-        {"impulse", Make([](int n) { return n == 0; }), {}, 300, 1},
-        {"cosine at bin 8", Wave(8, 1), {}, 504, 256},
-        {"sine at bin 8", Wave(8, 1, std::numbers::pi / 2), {}, 8, {0, -256}}, // -i: e^(-i...)
-        {"cosine at bin 37", Wave(37, 2), {}, 475, 512}, // odd: elsewhere after the reordering
-        {"random", Random(rng, 32768), {}, -1, 0},
-        {"random complex", Random(rng, 32768), Random(rng, 32768), -1, 0},
-    };
-    for (const auto& c : cases) {
-        Block re = c.re, im = c.im;
+    const auto at = [](Block re, Block im, int bin) {
         AnalysisState s;
         Fft512(re, im, {s.SpecRe, s.SpecIm, s.SpecMag});
-        std::vector<std::complex<double>> exact(N);
-        double largest = 0;
-        for (int k = 0; k < N; ++k) {
-            for (int n = 0; n < N; ++n)
-                exact[k] += std::complex<double>(c.re[n], c.im[n]) *
-                            std::polar(1.0, -2 * std::numbers::pi * (n * k % N) / N);
-            largest = std::max(largest, std::abs(exact[k]));
-        }
-        for (int k = 0; k < N; ++k)
-            ASSERT_LE(std::abs(std::complex<double>(re[k], im[k]) - exact[k]), 1e-5 * largest)
-                << c.name << ", bin " << k;
-        EXPECT_TRUE(c.bin < 0 ||
-                    std::abs(std::complex<double>(re[c.bin], im[c.bin]) - c.want) < 1e-3)
-            << c.name;
+        return std::complex<double>(re[bin], im[bin]);
+    };
+    EXPECT_LT(std::abs(at(Make([](int) { return -3.5; }), {}, 0) + 1792.0), 1e-3);
+    EXPECT_LT(std::abs(at(Make([](int n) { return n == 0; }), {}, 300) - 1.0), 1e-6);
+    EXPECT_LT(std::abs(at(Wave(8, 1), {}, 504) - 256.0), 1e-3);
+    // The negative exponent puts a sine at -i on its positive bin; an odd bin
+    // ends up elsewhere after the reordering than an even one.
+    EXPECT_LT(std::abs(at(Wave(8, 1, std::numbers::pi / 2), {}, 8) - std::complex(0.0, -256.0)),
+              1e-3);
+    EXPECT_LT(std::abs(at(Wave(37, 2), {}, 475) - 512.0), 1e-3);
+    std::mt19937 rng(7);
+    const Block re = Random(rng, 32768), im = Random(rng, 32768);
+    for (int k = 0; k < N; ++k) {
+        std::complex<double> exact;
+        for (int n = 0; n < N; ++n)
+            exact += std::complex<double>(re[n], im[n]) *
+                     std::polar(1.0, -2 * std::numbers::pi * (n * k % N) / N);
+        ASSERT_LT(std::abs(at(re, im, k) - exact), 10.0) << "bin " << k; // |X| runs to 1e6
     }
 }
 

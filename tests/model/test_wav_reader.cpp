@@ -1,10 +1,16 @@
 // The WAV reader on every sample format, on the chunk layouts real writers
-// make, on every kind of broken file, and on thousands of damaged ones.
+// make, on every kind of broken file, on thousands of damaged ones, and on
+// what another tool (sox) writes.
 #include "WavCases.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <numeric>
+#include <optional>
 #include <random>
 
 using namespace tavrel;
@@ -12,7 +18,7 @@ using namespace wavtest;
 
 namespace {
 
-WavLoadResult Load(const Bytes& b, std::int16_t ref = 128) {
+WavLoadResult Load(const Bytes& b, std::int16_t ref) {
     return LoadWavBytes(b.data(), b.size(), ref);
 }
 std::vector<float> Values(const WavLoadResult& r) {
@@ -24,24 +30,24 @@ std::vector<float> Values(const WavLoadResult& r) {
 // WavePeak is the largest magnitude rounded half to even and saturated at 16
 // bits; dataOffset is where the body of the chunk named "data" begins.
 TEST(WavReader, EveryFileGetsItsAnswer) {
-    for (const std::vector<WavCase>& cases : {DecodeCases(), LayoutCases(), BrokenCases()})
-        for (const WavCase& c : cases) {
-            const WavLoadResult r = Load(c.file, c.ref);
-            float peak = 0;
-            for (float v : c.values)
-                peak = std::max(peak, std::fabs(v));
-            EXPECT_EQ(r.error, c.error) << c.name;
-            EXPECT_EQ(Values(r), c.values) << c.name;
-            EXPECT_EQ(r.wave.WavePeak, std::min(32767.0f, std::nearbyint(peak))) << c.name;
-            EXPECT_TRUE(c.error != None || (std::equal(&c.file[r.wave.dataOffset - 8],
-                                                       &c.file[r.wave.dataOffset - 4], "data") &&
-                                            r.wave.SampleCount == int(c.values.size())))
-                << c.name;
-        }
+    for (const WavCase& c : WavCases()) {
+        const WavLoadResult r = Load(c.file, c.ref);
+        const float peak =
+            std::accumulate(c.values.begin(), c.values.end(), 0.0f,
+                            [](float m, float v) { return std::max(m, std::fabs(v)); });
+        EXPECT_EQ(r.error, c.error) << c.name;
+        EXPECT_EQ(Values(r), c.values) << c.name;
+        EXPECT_EQ(r.wave.WavePeak, std::min(32767.0f, std::nearbyint(peak))) << c.name;
+        EXPECT_TRUE(c.error != None || (std::equal(&c.file[r.wave.dataOffset - 8],
+                                                   &c.file[r.wave.dataOffset - 4], "data") &&
+                                        r.wave.SampleCount == int(c.values.size())))
+            << c.name;
+    }
+    EXPECT_EQ(LoadWavBytes(nullptr, 100, 128).error, NotRiffWave);
 }
 
 // Read in 256 KiB pieces, which 9-byte frames straddle, a file gives what
-// memory gives; the recordings shipped for a first lesson load as they are.
+// memory gives.
 TEST(WavReader, FilesOnDisk) {
     std::mt19937 rng(7);
     Bytes data(9 * 70001 + 4);
@@ -52,20 +58,17 @@ TEST(WavReader, FilesOnDisk) {
     const WavLoadResult fromFile = LoadWavFile(WriteFile(dir, "a.wav", b), 100);
     EXPECT_EQ(fromFile.wave.SampleCount, 70001);
     EXPECT_EQ(Values(fromFile), Values(Load(b, 100)));
-    EXPECT_EQ(LoadWavFile(WriteFile(dir, "cut.wav", Patched(b, 0, {}, b.size() - 2)), 0).error,
-              DataTruncated);
+    const QString cut = WriteFile(dir, "cut.wav", Patched(b, 0, {}, b.size() - 2));
+    EXPECT_EQ(LoadWavFile(cut, 0).error, DataTruncated);
     EXPECT_EQ(LoadWavFile(dir.filePath("missing.wav"), 0).error, CannotOpen);
-    EXPECT_EQ(LoadWavFile(dir.path(), 0).error, CannotOpen);
+    EXPECT_EQ(LoadWavFile(dir.path(), 0).error, CannotOpen); // a folder
 
+    // The recordings shipped for a first lesson load as they are.
     const QDir examples(QStringLiteral(TAVREL_EXAMPLES_DIR));
-    const QStringList files = examples.entryList({QStringLiteral("*.wav")}, QDir::Files);
-    EXPECT_GE(files.size(), 5);
-    for (const QString& f : files) {
-        const WavLoadResult r = LoadWavFile(examples.filePath(f), 128);
-        EXPECT_EQ(r.error, None) << f.toStdString();
-        EXPECT_EQ(r.wave.SampleCount, 22050) << f.toStdString();
-        EXPECT_GT(r.wave.WavePeak, r.wave.format.bitsPerSample == 8 ? 60 : 250) << f.toStdString();
-    }
+    EXPECT_GE(examples.entryList({QStringLiteral("*.wav")}).size(), 5);
+    for (const QString& f : examples.entryList({QStringLiteral("*.wav")}))
+        EXPECT_EQ(LoadWavFile(examples.filePath(f), 128).wave.SampleCount, 22050)
+            << f.toStdString();
 }
 
 // Damaged copies of valid files: random bytes changed (mostly in the headers,
@@ -73,10 +76,9 @@ TEST(WavReader, FilesOnDisk) {
 // and whatever it accepts must be whole and finite.
 TEST(WavFuzz, MutationsAndTruncationsNeverCrash) {
     std::vector<Bytes> seeds;
-    for (const std::vector<WavCase>& cases : {DecodeCases(), LayoutCases()})
-        for (const WavCase& c : cases)
-            if (c.file.size() < 4096)
-                seeds.push_back(c.file);
+    for (const WavCase& c : WavCases())
+        if (!c.file.empty() && c.file.size() < 4096)
+            seeds.push_back(c.file);
     std::mt19937 rng(20240601);
     int accepted = 0;
     for (int iter = 0; iter < 20000; ++iter) {
@@ -89,14 +91,61 @@ TEST(WavFuzz, MutationsAndTruncationsNeverCrash) {
         if (rng() % 2)
             b.resize(rng() % (b.size() + 1));
         const WavLoadResult r = Load(b, std::int16_t(rng()));
-        if (r.error != None)
-            continue;
-        ++accepted;
-        ASSERT_GE(r.wave.SampleCount, 2);
-        ASSERT_EQ(r.wave.WaveData.size(), std::size_t(r.wave.SampleCount));
-        ASSERT_GE(r.wave.WavePeak, 0);
-        for (float v : r.wave.WaveData)
-            ASSERT_TRUE(std::isfinite(v));
+        const FloatArray& w = r.wave.WaveData;
+        accepted += r.error == None;
+        ASSERT_TRUE(r.error != None ||
+                    (r.wave.SampleCount >= 2 && r.wave.WavePeak >= 0 &&
+                     w.size() == std::size_t(r.wave.SampleCount) &&
+                     std::all_of(w.begin(), w.end(), [](float v) { return std::isfinite(v); })))
+            << iter;
     }
     EXPECT_GT(accepted, 1000); // the damage must not be so heavy that nothing loads
+}
+
+// Channel 1 of what sox writes, converted by sox itself to raw 32-bit integers,
+// is the truth that WaveData must match. Under CI a missing sox fails.
+TEST(WavSox, DecodesWhatSoxWrites) {
+    if (QStandardPaths::findExecutable(QStringLiteral("sox")).isEmpty()) {
+        if (qEnvironmentVariableIsSet("CI"))
+            FAIL() << "sox is not installed";
+        GTEST_SKIP() << "sox is not installed";
+    }
+    const auto sox = [](const QString& args) -> std::optional<QByteArray> { // what it prints
+        QProcess p;
+        p.start(QStringLiteral("sox"), args.split(' ', Qt::SkipEmptyParts));
+        if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode())
+            return std::nullopt;
+        return p.readAllStandardOutput();
+    };
+    QTemporaryDir dir;
+    const QString wav = dir.filePath("a.wav");
+    const std::int16_t ref = 100;
+    // Rate, bits, channels and the sample format they are read as.
+    for (const char* spec :
+         {"8000 8 1 1", "22050 8 2 1", "11025 16 1 1", "22050 16 2 1", "44100 24 1 1",
+          "48000 24 2 1", "32000 32 2 1", "16000 32 1 3", "44100 16 3 1", "22050 32 4 3"}) {
+        const QStringList f = QString(spec).split(' ');
+        // A different wave on each channel, so a wrong channel shows.
+        ASSERT_TRUE(sox(QStringLiteral("-D -n -r %1 -b %2 -c %3 %4 %5 synth 0.05 sine 440 square "
+                                       "300 sawtooth 200 sine 90 vol 0.9")
+                            .arg(f[0], f[1], f[2], f[3] == "3" ? "-e floating-point" : "", wav)));
+        const auto truth = sox("-D " + wav + " -t raw -e signed-integer -b 32 -L - remix 1");
+        ASSERT_TRUE(truth);
+        const WavLoadResult r = LoadWavFile(wav, ref);
+        const WavFormat& got = r.wave.format;
+        ASSERT_EQ(QString::asprintf("%u %u %u %u", got.sampleRate, got.bitsPerSample, got.channels,
+                                    got.sampleFormat),
+                  spec);
+        ASSERT_EQ(r.wave.SampleCount, truth->size() / 4) << spec;
+        for (int i = 0; i < r.wave.SampleCount; ++i) {
+            std::int32_t s;
+            std::memcpy(&s, truth->constData() + 4 * i, 4);
+            const double expected =
+                f[1] == "8" ? double((s >> 24) + 128 - ref) : (s / 65536.0 - ref) / 64.0;
+            // sox rounds float to integer on its way to the raw file
+            ASSERT_NEAR(r.wave.WaveData[i], expected,
+                        f[3] == "3" ? 1e-4 : 1e-5 * std::abs(expected))
+                << spec << " frame " << i;
+        }
+    }
 }

@@ -1,11 +1,9 @@
-// Where the whole recording lands in its strip, and the column reduction that
-// draws long recordings fast.
+// Where the whole recording lands in its strip. Drawing by columns is checked
+// pixel for pixel against the polyline in the window tests.
 #include "app/state/FloatArray.h"
 #include "wavein/WholeWaveGeometry.h"
 
 #include <gtest/gtest.h>
-
-#include <cmath>
 
 using namespace tavrel;
 
@@ -33,31 +31,4 @@ TEST(WholeWave, PointsOfAStrip) {
         (std::vector<int>{WholeWaveLayoutFor(34, 0.7f).amp, WholeWaveLayoutFor(57, 0.7f).zeroY,
                           WholeWaveLayoutFor(13, 0.7f).mid}),
         (std::vector<int>{7, 35, -1}));
-}
-
-// The reduction keeps every point and every crossing: each column's span runs
-// from its lowest to its highest point, and each join links the last point
-// of a column to the first of the next.
-TEST(WholeWave, ColumnsHoldEveryPoint) {
-    FloatArray w(200001);
-    for (std::size_t i = 0; i < w.size(); ++i)
-        w[i] = float(300 * std::sin(3e-4 * double(i)) + (i % 7919 == 0 ? 500 : 0));
-    const auto pts = WholeWavePoints(w.data(), 200001, 300, 300, 60, 0.7f);
-    const WholeWaveColumns c = ReduceWholeWave(w.data(), 200001, 300, 300, 60, 0.7f);
-    EXPECT_TRUE(WholeWaveByColumns(200001, 300) && !WholeWaveByColumns(20 * 4 * 300, 300));
-    ASSERT_EQ(c.spans.size(), 301u); // the last point stands one past the strip
-    ASSERT_EQ(c.joins.size(), 600u);
-    std::size_t k = 0;
-    for (std::size_t s = 0; s < c.spans.size(); ++s) {
-        int lo = 1 << 30, hi = -(1 << 30);
-        const std::size_t first = k;
-        for (; k < pts.size() && pts[k].x == c.spans[s].x; ++k)
-            lo = std::min(lo, pts[k].y), hi = std::max(hi, pts[k].y);
-        ASSERT_GT(k, first) << "column " << s;
-        EXPECT_TRUE(c.spans[s].yTop == lo && c.spans[s].yBottom == hi) << "column " << s;
-        EXPECT_TRUE(s == 0 ||
-                    (c.joins[2 * s - 2] == pts[first - 1] && c.joins[2 * s - 1] == pts[first]))
-            << s;
-    }
-    EXPECT_EQ(k, pts.size());
 }
