@@ -9,10 +9,10 @@ namespace tavrel::test {
 
 // samples are interleaved frames; 8-bit values are the raw unsigned bytes.
 inline QByteArray PcmWav(int channels, int bits, int rate, const std::vector<int>& samples) {
-    wavtest::WavDesc d{1, std::uint16_t(channels), std::uint32_t(rate), std::uint16_t(bits), {}};
-    for (int v : samples)
-        bits == 8 ? d.data.push_back(std::uint8_t(v)) : wavtest::Put16(d.data, std::uint16_t(v));
-    const wavtest::Bytes b = wavtest::MakeWav(d);
+    const wavtest::Bytes b =
+        wavtest::MakeWav({1, std::uint16_t(channels), std::uint32_t(rate), std::uint16_t(bits),
+                          bits == 8 ? wavtest::Bytes(samples.begin(), samples.end())
+                                    : wavtest::Samples16({samples})});
     return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
 }
 

@@ -14,7 +14,7 @@ using enum tavrel::WavError;
 struct WavCase {
     const char* name;
     Bytes file;
-    std::vector<float> values; // WaveData; none when refused
+    tavrel::FloatArray values; // WaveData; none when refused
     tavrel::WavError error = None;
     std::int16_t ref = 128; // the zero level
 };
@@ -44,7 +44,7 @@ inline std::vector<WavCase> WavCases() {
     // The layouts hold 0x244 mono 8-bit frames, so that the low size byte is
     // 'D', and a first sample that makes "ataD" a chunk far too long.
     Bytes frames(0x244);
-    std::vector<float> values;
+    tavrel::FloatArray values;
     for (std::size_t i = 0; i < frames.size(); ++i) {
         frames[i] = std::uint8_t(7 * i + 1);
         values.push_back(float(frames[i]) - 128);
@@ -52,15 +52,14 @@ inline std::vector<WavCase> WavCases() {
     const Chunk fmt{"fmt ", FormatBody({})}, data{"data", frames};
     const Chunk list5{"LIST", {'I', 'N', 'F', 'O', 'x'}}, bareList5{"LIST", list5.body, false};
     const Chunk junk41{"JUNK", Bytes(0x41, 'x'), false};
-    // Unpadded, "data" holds at its second byte a header of its own, where the
-    // padded position leads: the inner one lies inside the file with a size of 2.
+    // Unpadded, "data" holds at its second byte a header of its own, where the padded
+    // position leads: both chains reach a "data", inside the file if its size is 2.
     auto twoData = [&fmt](std::uint8_t size) {
         const Bytes inner = {0, 'd', 'a', 't', 'a', size, 0, 0, 0, 129, 127};
         return Riff({fmt, {"LIST", {'x'}, false}, {"data", inner}});
     };
-    // Padded, a 1-byte chunk opens 30 levels of a 1-byte chunk that branches
-    // again over a 0-byte one that does not: Fibonacci-many chains, none to
-    // "data". Unpadded, the same bytes are a chunk that jumps to "data".
+    // Padded, 30 levels of a 1-byte chunk that branches again over a 0-byte one: Fibonacci-many
+    // chains, none to "data". Unpadded, the same bytes are a chunk that jumps to "data".
     Bytes lattice = Riff({fmt, {"LIST", {0}}});
     const std::size_t jumpFrom = lattice.size() - 1;
     for (int level = 0; level < 30; ++level)
@@ -68,9 +67,6 @@ inline std::vector<WavCase> WavCases() {
     lattice.insert(lattice.end(), {'E', 'N', 'D', '!', 0xff, 0xff, 0xff, 0xff});
     lattice.resize(jumpFrom + 8 + 332, 0);
     PutChunk(lattice, data);
-    std::vector<Chunk> manyChunks(70000, Chunk{"JUNK", {}});
-    manyChunks.front() = fmt;
-    manyChunks.push_back(data);
     const Bytes good = Wav(1, 1, 8, {1, 2, 3, 4}); // "fmt " at 12, "data" at 36, 48 bytes
 
     return {
@@ -82,7 +78,6 @@ inline std::vector<WavCase> WavCases() {
         {"peak 2.5", Wav(1, 1, 16, Samples16({{288, 32}})), {2.5f, -1.5f}},
         {"peak 3.5", Wav(1, 1, 16, Samples16({{-96, 128}})), {-3.5f, 0}},
         {"lowest zero level", Wav(1, 1, 8, {105, 255}), {32873, 33023}, None, -32768},
-        {"12 bits in words", Wav(1, 1, 12, Samples16({{0x7ff0, 0}})), {509.75f, -2}},
         {"20 bits in 3 bytes", Wav(1, 1, 20, b20), {509.9990234375f, -514, 126.0009765625f}},
         // 128 + 2^-16 keeps its last bit: the sum is formed in double
         {"32-bit", Wav(1, 1, 32, b32), {254, -514, 0x1p-22f}},
@@ -99,7 +94,7 @@ inline std::vector<WavCase> WavCases() {
         {"block align 0", Wav(1, 1, 16, Samples16({{192, 64}}), 22050, 0, 0), {1, -1}},
         {"8 bits in 2 bytes", Wav(1, 1, 8, {129, 127, 128, 130}, 22050, 2, 44100), {1, -1, 0, 2}},
         // Whole frames only: rounding 500.75 frames up would read past the chunk.
-        {"a tail short of a frame", Wav(1, 2, 16, Bytes(2003)), std::vector<float>(500, -2)},
+        {"a tail short of a frame", Wav(1, 2, 16, Bytes(2003)), tavrel::FloatArray(500, -2)},
         {"5-byte LIST with pad, JUNK", Riff({fmt, list5, junk41, data}), values},
         {"5-byte LIST without pad, JUNK", Riff({fmt, bareList5, junk41, data}), values},
         {"JUNK before the format", Riff({{"JUNK", Bytes(28)}, fmt, data}), values},
@@ -115,8 +110,6 @@ inline std::vector<WavCase> WavCases() {
          {},
          NoDataChunk},
         {"padded overruns, unpadded ends", Riff({fmt, bareList5, junk41}), {}, BadChunkSize},
-        {"70000 chunks before the data", Riff(manyChunks), {}, NoDataChunk},
-        // Broken files.
         {"empty", {}, {}, NotRiffWave},
         {"RIFX", Patched(good, 0, {'R', 'I', 'F', 'X'}), {}, NotRiffWave},
         {"AVI", Patched(good, 8, {'A', 'V', 'I', ' '}), {}, NotRiffWave},

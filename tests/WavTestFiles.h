@@ -46,15 +46,14 @@ inline Bytes Riff(const std::vector<Chunk>& chunks) {
     return b;
 }
 
-// Tag 1 gets a 16-byte format chunk, 0xfffe a 40-byte one (32 bits: float),
-// others 18 bytes; block align and byte rate follow the bits unless given.
+// Tag 1 gets a 16-byte format chunk, 0xfffe a 40-byte one (32 bits: float), others 18.
 struct WavDesc {
     std::uint16_t tag = 1, channels = 1;
     std::uint32_t rate = 22050;
     std::uint16_t bits = 8;
     Bytes data;
-    int blockAlign = -1;
-    std::int64_t byteRate = -1;
+    int blockAlign = -1;        // -1: channels x whole bytes of the bits
+    std::int64_t byteRate = -1; // -1: rate x block align
 };
 
 inline Bytes FormatBody(const WavDesc& s) {
@@ -62,15 +61,13 @@ inline Bytes FormatBody(const WavDesc& s) {
     const unsigned byteRate = s.byteRate >= 0 ? unsigned(s.byteRate) : s.rate * align;
     const unsigned size = s.tag == 1 ? 16 : s.tag == 0xfffe ? 40 : 18, extra = size - 18;
     const unsigned mask = s.channels == 2 ? 3 : 4, sub = s.bits == 32 ? 3 : 1;
-    // Tag, channels, rate, byte rate, block align, bits; extra size, valid bits,
-    // channel mask and the sub-format GUID: its tag, then a fixed tail.
+    // The bits again are the valid bits; sub begins the sub-format GUID, the tail ends it.
     const unsigned values[] = {s.tag,  s.channels, s.rate, byteRate, align,
                                s.bits, extra,      s.bits, mask,     sub};
     const unsigned widths[] = {2, 2, 4, 4, 2, 2, 2, 2, 4, 4};
     Bytes f;
     for (int i = 0; i < 10; ++i)
-        for (unsigned k = 0; k < widths[i]; ++k)
-            f.push_back(std::uint8_t(values[i] >> (8 * k)));
+        widths[i] == 2 ? Put16(f, values[i]) : Put32(f, values[i]);
     f.insert(f.end(), {0, 0, 0x10, 0, 0x80, 0, 0, 0xaa, 0, 0x38, 0x9b, 0x71});
     f.resize(size);
     return f;
@@ -80,7 +77,6 @@ inline Bytes MakeWav(const WavDesc& s) {
     return Riff({{"fmt ", FormatBody(s)}, {"data", s.data}});
 }
 
-// Interleaved 16-bit frames from per-channel sample lists of equal length.
 inline Bytes Samples16(const std::vector<std::vector<int>>& channels) {
     Bytes b;
     for (std::size_t i = 0; i < channels[0].size(); ++i)

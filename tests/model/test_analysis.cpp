@@ -11,7 +11,6 @@
 #include <numbers>
 
 using namespace tavrel;
-using enum CaptureResult;
 
 namespace {
 
@@ -48,7 +47,8 @@ TEST(PlotClicks, RegionAndPeriodMarks) {
     MagnifiedClick m = ClickMagnified(s, 150.4f, 8000);
     EXPECT_TRUE(m.step == MarkStep::First && m.lineX == 150);
     m = ClickMagnified(s, 50, 8000); // either order
-    EXPECT_TRUE(m.step == MarkStep::Second && m.lineX == 50 && m.capture == Captured);
+    EXPECT_TRUE(m.step == MarkStep::Second && m.lineX == 50 &&
+                m.capture == CaptureResult::Captured);
     EXPECT_TRUE(s.PeriodSamples == 100 && s.PeriodData[0] == s.RegionData[50] &&
                 s.PeriodData[100] == s.RegionData[150]);
     EXPECT_FLOAT_EQ(s.PeriodSec, 0.0125f);
@@ -64,37 +64,33 @@ TEST(PlotClicks, RegionAndPeriodMarks) {
     EXPECT_EQ(Flags(s), (std::vector<int>{1, 0, 0, 0}));
 }
 
-// A refused pair captures nothing; the longest period is as long as the buffer allows.
-TEST(PlotClicks, RefusedMarks) {
-    struct Case {
-        int samples, w1;
-        float x2;
-        double rate;
-        CaptureResult result;
-    };
-    for (const Case& c :
-         {Case{2000, 520, 52.9f, 8000, TooClose}, Case{2000, 520, 60, 0, BadRate},
-          Case{2000, 520, 60, std::numeric_limits<double>::infinity(), BadRate},
-          Case{300, 520, 400, 8000, OutsideSamples}, // beyond a short recording
-          Case{4000, 2000, 1550, 8000, TooLong}, Case{4000, 2000, 1549, 8000, Captured}}) {
-        AnalysisState s = Recording(c.samples);
-        ClickWholeWave(s, 0, c.w1 + 1, c.w1);
-        ClickMagnified(s, 50, c.rate);
-        EXPECT_EQ(ClickMagnified(s, c.x2, c.rate).capture, c.result) << c.x2 << " " << c.rate;
-        EXPECT_EQ(s.PeriodSamples, c.result == Captured ? 1499 : 0);
-    }
-}
-
-// Where a click magnifies from, never past the end; after a resize the region
-// keeps its start, and its marker stands where a click magnifies from it.
-TEST(PlotClicks, RegionStartAndItsMarkerAfterAResize) {
+// A region starts under the click, never runs past the end, and holds what the
+// recording has; its scale follows the setting, and quiet regions stay small.
+TEST(Magnify, RegionAndScale) {
     EXPECT_EQ((std::vector<int>{RegionStart(22050, 520, 521, 520), RegionStart(100, 300, 521, 520),
                                 RegionStart(521, 400, 521, 520)}),
               (std::vector<int>{22050 - 521, 0, 0}));
-    AnalysisState s = Recording(8000), shortOne = Recording(300);
-    EXPECT_EQ((std::vector<int>{CopyRegion(shortOne, 0, 520), CopyRegion(shortOne, 300, 520),
-                                CopyRegion(shortOne, -1, 520)}),
-              (std::vector<int>{300, 0, 0}));
+    AnalysisState s = Recording(300);
+    EXPECT_EQ(
+        (std::vector<int>{CopyRegion(s, 300, 520), CopyRegion(s, -1, 520), CopyRegion(s, 0, 520)}),
+        (std::vector<int>{0, 0, 300}));
+    std::fill(s.RegionData.begin(), s.RegionData.end(), 0.0f);
+    s.RegionData[1] = 1;
+    // Where that sample of 1 lands on a 152-high plot (Mid 76, Amp 64).
+    const auto y1 = [&s](float peak, std::int16_t normalise, bool startOver) {
+        s.RegionData[0] = peak;
+        s.AmpNormalize = normalise;
+        return MagnifiedPoints(s, 300, 152, startOver).at(1).y();
+    };
+    EXPECT_EQ(y1(30, 1, false), 74);                   // 64 / 30 = 2.13, rounded
+    EXPECT_EQ(y1(30, 0, false), 75);                   // fixed 120: 0.53 rounds to 1
+    EXPECT_DOUBLE_EQ(y1(30, 0, true), 76 - 64.0 / 30); // a redraw always normalises
+    EXPECT_EQ(y1(6, 1, false), 76);                    // quiet: 64 / 160 = 0.4
+}
+
+// After a resize the region keeps its start; its marker stands where a click magnifies from it.
+TEST(PlotClicks, RegionStartAndItsMarkerAfterAResize) {
+    AnalysisState s = Recording(8000);
     ClickWholeWave(s, 260, 520, 520);
     ASSERT_EQ(s.RegionStartSample, 3999);
     RefitRegion(s, 260);
@@ -103,25 +99,9 @@ TEST(PlotClicks, RegionStartAndItsMarkerAfterAResize) {
         EXPECT_EQ(RegionStart(s.SampleCount, MarkerXForRegion(s, w3), w3, 520), 3999) << w3;
 }
 
-TEST(Magnify, ScaleFollowsTheSettingAndQuietRegionsStaySmall) {
-    AnalysisState s = Recording(600);
-    std::fill(s.RegionData.begin(), s.RegionData.end(), 0.0f);
-    s.RegionData[1] = 1;
-    // Where that sample of 1 lands on a 152-high plot (Mid 76, Amp 64).
-    const auto y1 = [&s](float peak, std::int16_t normalise, bool startOver) {
-        s.RegionData[0] = peak;
-        s.AmpNormalize = normalise;
-        return MagnifiedPoints(s, 521, 152, startOver).at(1).y();
-    };
-    EXPECT_EQ(y1(30, 1, false), 74);                   // 64 / 30 = 2.13, rounded
-    EXPECT_EQ(y1(30, 0, false), 75);                   // fixed 120: 0.53 rounds to 1
-    EXPECT_DOUBLE_EQ(y1(30, 0, true), 76 - 64.0 / 30); // a redraw always normalises
-    EXPECT_EQ(y1(6, 1, false), 76);                    // quiet: 64 / 160 = 0.4
-}
-
-// Period lengths the capture never produces keep every read inside PeriodData
-// (the checked build fails a stray index), and a short FftImag is grown.
-TEST(HarmonicAnalysis, ResamplesAnyLengthTo513Points) {
+// One period resampled to 513 points, and its harmonics. Lengths the capture never makes keep
+// every read inside PeriodData (the checked build fails a stray index).
+TEST(HarmonicAnalysis, ResamplesAnyLengthAndFindsTheHarmonics) {
     AnalysisState s;
     for (int i = 0; i <= 1500; ++i)
         s.PeriodData[i] = float((i * 37) % 101 - 50);
@@ -131,6 +111,17 @@ TEST(HarmonicAnalysis, ResamplesAnyLengthTo513Points) {
     for (int i = 0; i <= 512; ++i)
         ASSERT_EQ(s.FftReal[i], (s.PeriodData[i / 2] + s.PeriodData[(i + 1) / 2]) / 2) << i;
     EXPECT_EQ(std::count(s.FftImag.begin(), s.FftImag.end(), 0.0f), 513); // not beyond
+
+    // A cosine at harmonic 2 over an offset, which dominates bin 0 but takes no part
+    // in the scale; the copies outlive the Spec arrays, which the voiceprint reuses.
+    s.PeriodSamples = 300;
+    for (int n = 0; n <= 300; ++n)
+        s.PeriodData[n] = float(5000 + 800 * std::cos(2 * std::numbers::pi * 2 * n / 300));
+    AnalyseHarmonics(s);
+    EXPECT_NEAR(s.HarmRe[2], 256 * 800, 200);
+    EXPECT_NEAR(s.HarmIm[2], 0, 200);
+    EXPECT_TRUE(s.HarmMax == s.HarmAmp[2] && s.HarmAmp[0] > 10 * s.HarmMax);
+    EXPECT_TRUE(s.HarmRe == s.SpecRe && s.HarmIm == s.SpecIm && s.HarmAmp == s.SpecMag);
 
     s.PeriodData.fill(1.0f);
     s.PeriodData[0] = 2.0f;
@@ -144,20 +135,6 @@ TEST(HarmonicAnalysis, ResamplesAnyLengthTo513Points) {
         AnalyseHarmonics(s);
         EXPECT_GE(s.FftImag.size(), 513u);
     }
-}
-
-// A cosine at harmonic 2 over an offset, which dominates bin 0 but takes no part
-// in the scale; the copies outlive the Spec arrays, which the voiceprint reuses.
-TEST(HarmonicAnalysis, HarmonicsOfAKnownPeriod) {
-    AnalysisState s;
-    s.PeriodSamples = 300;
-    for (int n = 0; n <= 300; ++n)
-        s.PeriodData[n] = float(5000 + 800 * std::cos(2 * std::numbers::pi * 2 * n / 300));
-    AnalyseHarmonics(s);
-    EXPECT_NEAR(s.HarmRe[2], 256 * 800, 200);
-    EXPECT_NEAR(s.HarmIm[2], 0, 200);
-    EXPECT_TRUE(s.HarmMax == s.HarmAmp[2] && s.HarmAmp[0] > 10 * s.HarmMax);
-    EXPECT_TRUE(s.HarmRe == s.SpecRe && s.HarmIm == s.SpecIm && s.HarmAmp == s.SpecMag);
 }
 
 TEST(HarmonicAnalysis, ChartGeometryAtAnySize) {
