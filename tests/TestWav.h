@@ -1,5 +1,5 @@
 #pragma once
-// Plain PCM WAV files for the window tests.
+// Plain PCM WAV files for the window tests: samples are interleaved frames, 8-bit ones raw bytes.
 
 #include "WavTestFiles.h"
 
@@ -7,7 +7,6 @@
 
 namespace tavrel::test {
 
-// samples are interleaved frames; 8-bit values are the raw unsigned bytes.
 inline QByteArray PcmWav(int channels, int bits, int rate, const std::vector<int>& samples) {
     const wavtest::Bytes b =
         wavtest::MakeWav({1, std::uint16_t(channels), std::uint32_t(rate), std::uint16_t(bits),

@@ -1,6 +1,5 @@
 #pragma once
-// Builds WAV images byte by byte for the tests: any chunks in any order,
-// odd-sized ones with or without their pad byte.
+// WAV images byte by byte: any chunks in any order, odd-sized ones with or without their pad.
 
 #include <QFile>
 #include <QTemporaryDir>

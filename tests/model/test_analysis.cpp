@@ -32,8 +32,8 @@ std::vector<int> Flags(const AnalysisState& s) {
 
 } // namespace
 
-// The whole chain of clicks a student makes: magnify, two marks in reverse
-// order, start over, new region; with the step flags after each.
+// The whole chain of clicks a student makes: magnify, two marks in reverse order,
+// start over, refused pairs, new region; with the step flags after each.
 TEST(PlotClicks, RegionAndPeriodMarks) {
     AnalysisState s = Recording(8000);
     EXPECT_EQ(ClickMagnified(s, 50, 8000).step, MarkStep::Ignored); // no region yet
@@ -59,6 +59,11 @@ TEST(PlotClicks, RegionAndPeriodMarks) {
     m = ClickMagnified(s, 300, 8000);
     EXPECT_TRUE(m.step == MarkStep::StartOver && s.MarkX1 == 300.0f);
     EXPECT_EQ(Flags(s), (std::vector<int>{1, 1, 0, 1})); // the old period stays analysable
+    // Refused pairs keep it too: marks under 3 samples apart, a rate of 0.
+    EXPECT_EQ(ClickMagnified(s, 302.9f, 8000).capture, CaptureResult::TooClose);
+    ClickMagnified(s, 300, 0);
+    EXPECT_EQ(ClickMagnified(s, 400, 0).capture, CaptureResult::BadRate);
+    EXPECT_TRUE(s.PeriodSamples == 100 && Flags(s) == std::vector<int>({1, 2, 0, 1}));
 
     EXPECT_EQ(ClickWholeWave(s, 300, 521, 520).rubOutX.value_or(-1), 10);
     EXPECT_EQ(Flags(s), (std::vector<int>{1, 0, 0, 0}));

@@ -38,10 +38,9 @@ Block Wave(int bin, double amp, double phase = 0) {
     return Make([=](int n) { return amp * std::cos(2 * std::numbers::pi * bin * n / N - phase); });
 }
 
-// The same bits as the plain rendering in every value published and left in the
-// arguments, over 11 169 blocks: whole 16-bit samples and fractions at
-// scales from subnormal to 1e30 (short of overflow, whose NaNs mean nothing in
-// their bits), real and complex; impulses and full-scale waves at every bin.
+// The same bits as the plain rendering in every value published and left in the arguments, over
+// 11 169 blocks: whole 16-bit samples and fractions at scales from subnormal to 1e30 (short of
+// overflow, whose NaNs mean nothing in their bits), real and complex; impulses, waves at every bin.
 void ExpectBitExact(const char* form) {
     const auto check = [&](const std::string& name, const Block& inRe, const Block& inIm) {
         Block re = inRe, im = inIm, wantRe = inRe, wantIm = inIm;

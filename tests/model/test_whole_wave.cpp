@@ -7,8 +7,7 @@
 
 using namespace tavrel;
 
-// 22050 samples on an 825 x 90 strip with the default settings: mid 38, amp
-// 26, zero line 52, 1103 points; a peak of 52 puts a sample of v at 52 - v / 2.
+// 22050 samples on an 825 x 90 strip (mid 38, amp 26, zero line 52): 1103 points, v at 52 - v / 2.
 TEST(WholeWave, PointsOfAStrip) {
     FloatArray w(22050);
     w[20] = 1;  // 51.5: halves go to even
