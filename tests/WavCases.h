@@ -95,6 +95,7 @@ inline std::vector<WavCase> WavCases() {
         {"8 bits in 2 bytes", Wav(1, 1, 8, {129, 127, 128, 130}, 22050, 2, 44100), {1, -1, 0, 2}},
         // Whole frames only: rounding 500.75 frames up would read past the chunk.
         {"a tail short of a frame", Wav(1, 2, 16, Bytes(2003)), tavrel::FloatArray(500, -2)},
+        // Real writers' chunk layouts: an odd-sized chunk's pad byte may be missing.
         {"5-byte LIST with pad, JUNK", Riff({fmt, list5, junk41, data}), values},
         {"5-byte LIST without pad, JUNK", Riff({fmt, bareList5, junk41, data}), values},
         {"JUNK before the format", Riff({{"JUNK", Bytes(28)}, fmt, data}), values},
@@ -110,6 +111,7 @@ inline std::vector<WavCase> WavCases() {
          {},
          NoDataChunk},
         {"padded overruns, unpadded ends", Riff({fmt, bareList5, junk41}), {}, BadChunkSize},
+        // Broken files.
         {"empty", {}, {}, NotRiffWave},
         {"RIFX", Patched(good, 0, {'R', 'I', 'F', 'X'}), {}, NotRiffWave},
         {"AVI", Patched(good, 8, {'A', 'V', 'I', ' '}), {}, NotRiffWave},

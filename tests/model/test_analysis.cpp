@@ -133,7 +133,7 @@ TEST(HarmonicAnalysis, ResamplesAnyLengthAndFindsTheHarmonics) {
     for (float length : {1500.0f, 1e9f, -7.0f, std::numeric_limits<float>::quiet_NaN(),
                          std::numeric_limits<float>::infinity()}) {
         s.PeriodSamples = length;
-        s.FftImag.assign(10, 3.0f);
+        s.FftImag.assign(10, 3.0f); // from a recording shorter than 513 samples: grown
         ResamplePeriod(s);
         for (float v : s.FftReal) // only values of PeriodData come out
             ASSERT_TRUE((v >= 1 && v <= 2) || !std::isfinite(length) || length < 0) << length;

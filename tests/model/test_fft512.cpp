@@ -39,7 +39,7 @@ Block Wave(int bin, double amp, double phase = 0) {
 }
 
 // The same bits as the plain rendering in every value published and left in the arguments, over
-// 11 169 blocks: whole 16-bit samples and fractions at scales from subnormal to 1e30 (short of
+// 10 657 blocks: whole 16-bit samples and fractions at scales from subnormal to 1e30 (short of
 // overflow, whose NaNs mean nothing in their bits), real and complex; impulses, waves at every bin.
 void ExpectBitExact(const char* form) {
     const auto check = [&](const std::string& name, const Block& inRe, const Block& inIm) {

@@ -51,6 +51,7 @@ TEST(WavReader, FilesOnDisk) {
 
     // The recordings shipped for a first lesson load as they are.
     const QDir examples(QStringLiteral(TAVREL_EXAMPLES_DIR));
+    EXPECT_GE(examples.entryList({QStringLiteral("*.wav")}).size(), 5);
     for (const QString& f : examples.entryList({QStringLiteral("*.wav")}))
         EXPECT_EQ(LoadWavFile(examples.filePath(f), 128).wave.SampleCount, 22050)
             << f.toStdString();
@@ -104,10 +105,10 @@ TEST(WavSox, DecodesWhatSoxWrites) {
     QTemporaryDir dir;
     const QString wav = dir.filePath("a.wav");
     // Rate, bits, channels and the sample format they are read as.
-    for (const char* spec :
+    for (const char* layout :
          {"8000 8 1 1", "22050 8 2 1", "11025 16 1 1", "22050 16 2 1", "44100 24 1 1",
           "48000 24 2 1", "32000 32 2 1", "16000 32 1 3", "44100 16 3 1", "22050 32 4 3"}) {
-        const QStringList f = QString(spec).split(' ');
+        const QStringList f = QString(layout).split(' ');
         // A different wave on each channel, so a wrong channel shows.
         ASSERT_TRUE(sox(QStringLiteral("-D -n -r %1 -b %2 -c %3 %4 %5 synth 0.05 sine 440 square "
                                        "300 sawtooth 200 sine 90 vol 0.9")
@@ -118,8 +119,8 @@ TEST(WavSox, DecodesWhatSoxWrites) {
         const WavFormat& got = r.wave.format;
         ASSERT_EQ(QString::asprintf("%u %u %u %u", got.sampleRate, got.bitsPerSample, got.channels,
                                     got.sampleFormat),
-                  spec);
-        ASSERT_EQ(r.wave.SampleCount, truth->size() / 4) << spec;
+                  layout);
+        ASSERT_EQ(r.wave.SampleCount, truth->size() / 4) << layout;
         for (int i = 0; i < r.wave.SampleCount; ++i) {
             std::int32_t s;
             std::memcpy(&s, truth->constData() + 4 * i, 4);
@@ -128,7 +129,7 @@ TEST(WavSox, DecodesWhatSoxWrites) {
             // sox rounds float to integer on its way to the raw file
             ASSERT_NEAR(r.wave.WaveData[i], expected,
                         f[3] == "3" ? 1e-4 : 1e-5 * std::abs(expected))
-                << spec << " frame " << i;
+                << layout << " frame " << i;
         }
     }
 }
