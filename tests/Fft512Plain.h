@@ -1,15 +1,13 @@
 #pragma once
-// The transform's method written out the plain way, to check the program's
-// arranged version against (tests) and to time it beside it (benchmark).
+// The transform's method the plain way, to check the program's arranged version
+// against bit for bit and to time it beside: a running twiddle per stage, bit
+// reversal by the counting loop, each step evaluated in double, stored as float.
 
 #include <cmath>
 #include <utility>
 
 namespace tavrel::test {
 
-// The method written out the plain way: a running twiddle per stage, bit
-// reversal by the counting loop, every intermediate evaluated in double and
-// stored as float.
 inline void Fft512Plain(float* re, float* im) {
     constexpr int N = 512;
     for (int le1 = N / 2; le1 >= 1; le1 /= 2) {

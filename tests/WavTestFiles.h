@@ -1,12 +1,9 @@
 #pragma once
-// Builds WAV images byte by byte for the reader's tests: any format chunk,
-// any chunks in any order, odd-sized ones with or without their pad byte.
+// WAV images byte by byte: any chunks in any order, odd-sized ones with or without their pad.
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace wavtest {
@@ -14,8 +11,7 @@ namespace wavtest {
 using Bytes = std::vector<std::uint8_t>;
 
 inline void Put16(Bytes& b, unsigned v) {
-    b.push_back(std::uint8_t(v));
-    b.push_back(std::uint8_t(v >> 8));
+    b.insert(b.end(), {std::uint8_t(v), std::uint8_t(v >> 8)});
 }
 inline void Put32(Bytes& b, std::uint32_t v) {
     Put16(b, v & 0xffff);
@@ -27,74 +23,59 @@ inline void PutId(Bytes& b, const char* id) {
 }
 
 struct Chunk {
-    std::string id; // four characters
+    const char* id;
     Bytes body;
     bool pad = true; // write RIFF's pad byte after an odd-sized body
 };
 
-struct WavDesc {
-    std::uint16_t tag = 1;
-    std::uint16_t channels = 1;
-    std::uint32_t rate = 22050;
-    std::uint16_t bits = 8;
-    int blockAlign = -1;        // -1: channels x whole bytes of the bits
-    std::int64_t byteRate = -1; // -1: rate x block align
-    std::uint16_t fmtSize = 16; // 16, 18 or 40 (40 with tag 0xfffe gets a sub-format)
-    std::uint16_t subFormat = 1;
-    Bytes data;
-};
-
 inline void PutChunk(Bytes& b, const Chunk& c) {
-    PutId(b, c.id.c_str());
+    PutId(b, c.id);
     Put32(b, std::uint32_t(c.body.size()));
     b.insert(b.end(), c.body.begin(), c.body.end());
     if (c.body.size() % 2 && c.pad)
         b.push_back(0);
 }
 
-// The body of the format chunk that `s` describes.
-inline Bytes FormatBody(const WavDesc& s) {
-    const unsigned align =
-        s.blockAlign >= 0 ? unsigned(s.blockAlign) : s.channels * ((s.bits + 7) / 8);
-    Bytes f;
-    Put16(f, s.tag);
-    Put16(f, s.channels);
-    Put32(f, s.rate);
-    Put32(f, s.byteRate >= 0 ? std::uint32_t(s.byteRate) : s.rate * align);
-    Put16(f, align);
-    Put16(f, s.bits);
-    if (s.fmtSize >= 18)
-        Put16(f, s.fmtSize - 18);
-    if (s.fmtSize >= 40) {
-        Put16(f, s.bits);                  // valid bits
-        Put32(f, s.channels == 2 ? 3 : 4); // channel mask
-        Put32(f, s.subFormat);             // GUID: tag, then the fixed tail
-        for (unsigned v : {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71})
-            f.push_back(std::uint8_t(v));
-    }
-    f.resize(s.fmtSize, 0);
-    return f;
-}
-
-// "RIFF", its size, "WAVE" and the chunks as given.
 inline Bytes Riff(const std::vector<Chunk>& chunks) {
-    Bytes b;
-    PutId(b, "RIFF");
-    Put32(b, 0); // filled in below
-    PutId(b, "WAVE");
+    Bytes b = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
     for (const Chunk& c : chunks)
         PutChunk(b, c);
-    const std::uint32_t riff = std::uint32_t(b.size() - 8);
     for (int k = 0; k < 4; ++k)
-        b[4 + k] = std::uint8_t(riff >> (8 * k));
+        b[4 + k] = std::uint8_t((b.size() - 8) >> (8 * k));
     return b;
+}
+
+// Tag 1 gets a 16-byte format chunk, 0xfffe a 40-byte one (32 bits: float), others 18.
+struct WavDesc {
+    std::uint16_t tag = 1, channels = 1;
+    std::uint32_t rate = 22050;
+    std::uint16_t bits = 8;
+    Bytes data;
+    int blockAlign = -1;        // -1: channels x whole bytes of the bits
+    std::int64_t byteRate = -1; // -1: rate x block align
+};
+
+inline Bytes FormatBody(const WavDesc& s) {
+    const unsigned align = s.blockAlign >= 0 ? s.blockAlign : s.channels * ((s.bits + 7) / 8);
+    const unsigned byteRate = s.byteRate >= 0 ? unsigned(s.byteRate) : s.rate * align;
+    const unsigned size = s.tag == 1 ? 16 : s.tag == 0xfffe ? 40 : 18, extra = size - 18;
+    const unsigned mask = s.channels == 2 ? 3 : 4, sub = s.bits == 32 ? 3 : 1;
+    // The bits again are the valid bits; sub begins the sub-format GUID, the tail ends it.
+    const unsigned values[] = {s.tag,  s.channels, s.rate, byteRate, align,
+                               s.bits, extra,      s.bits, mask,     sub};
+    const unsigned widths[] = {2, 2, 4, 4, 2, 2, 2, 2, 4, 4};
+    Bytes f;
+    for (int i = 0; i < 10; ++i)
+        widths[i] == 2 ? Put16(f, values[i]) : Put32(f, values[i]);
+    f.insert(f.end(), {0, 0, 0x10, 0, 0x80, 0, 0, 0xaa, 0, 0x38, 0x9b, 0x71});
+    f.resize(size);
+    return f;
 }
 
 inline Bytes MakeWav(const WavDesc& s) {
     return Riff({{"fmt ", FormatBody(s)}, {"data", s.data}});
 }
 
-// Interleaved 16-bit frames from per-channel sample lists of equal length.
 inline Bytes Samples16(const std::vector<std::vector<int>>& channels) {
     Bytes b;
     for (std::size_t i = 0; i < channels[0].size(); ++i)
@@ -104,11 +85,10 @@ inline Bytes Samples16(const std::vector<std::vector<int>>& channels) {
 }
 
 inline QString WriteFile(const QTemporaryDir& dir, const QString& name, const Bytes& bytes) {
-    const QString path = dir.filePath(name);
-    QFile f(path);
+    QFile f(dir.filePath(name));
     if (f.open(QIODevice::WriteOnly))
         f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-    return path;
+    return f.fileName();
 }
 
 } // namespace wavtest
