@@ -1,7 +1,7 @@
-// The voiceprint window as a user meets it, at its designed size: opening
-// draws, the zoom buttons and their limits, stop, play with the bar (on a
-// clock that moves only when the window yields), and closing in the middle of
-// a drawing or a playback.
+// The voiceprint read back pixel by pixel, and its window at the designed
+// size: opening draws, the zoom buttons and their limits, stop, play with the
+// bar (on a clock that moves only when the window yields), and closing in the
+// middle of a drawing or a playback.
 #include "FakeSoundOutput.h"
 #include "FakeTickClock.h"
 #include "Pixels.h"
@@ -9,6 +9,7 @@
 #include "ui/Canvas.h"
 #include "ui/PictureBox.h"
 #include "voiceprint/Form3.h"
+#include "voiceprint/Spectrogram.h"
 #include "voiceprint/VoiceprintDrawing.h"
 
 #include <QProgressBar>
@@ -16,50 +17,61 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <memory>
-#include <tuple>
 
 using namespace tavrel;
 using namespace tavrel::test;
 
 namespace {
 
+// `frames` frames at 22050 Hz, each an impulse in its middle: every bin at `magnitude`.
+AnalysisState Impulses(int frames, double magnitude, int extra = 0) {
+    AnalysisState s;
+    s.SampleCount = frames * 512 + extra;
+    s.WaveData = FloatArray(std::size_t(s.SampleCount));
+    const double w256 = 0.54 - 0.46 * std::cos(2 * 256 * 3.14159265358979 / 511);
+    for (int i = 256; i < s.SampleCount; i += 512)
+        s.WaveData[std::size_t(i)] = float(magnitude / w256);
+    s.SampleRate = 22050;
+    s.VZoom = s.HZoom = 1;
+    s.FileName = QStringLiteral("/recordings/a.wav");
+    return s;
+}
+
+DrawingEnd DrawAll(Canvas& c, AnalysisState& s) {
+    return DrawVoiceprint(c, s, [] { return false; });
+}
+
+// Dark pixels inside the plot's frame at the design size.
+int DarkCells(const QImage& img) {
+    int n = 0;
+    for (int y = 16; y <= 291; ++y)
+        for (int x = 61; x <= 489; ++x)
+            n += qRed(img.pixel(x, y)) < 128;
+    return n;
+}
+
 class Form3Test : public ::testing::Test {
 protected:
-    // `seconds` at 22050 Hz, a loud click in the middle of every frame.
-    void Record(double seconds) {
-        s.SampleCount = std::int32_t(std::lround(seconds * 22050));
-        s.WaveData = FloatArray(std::size_t(s.SampleCount));
-        for (std::int32_t i = 256; i < s.SampleCount; i += 512)
-            s.WaveData[std::size_t(i)] = 9000;
-        s.SampleRate = 22050;
-        s.FileName = QStringLiteral("/recordings/a.wav");
-    }
+    void Record(double seconds) { s = Impulses(0, 9000, int(std::lround(seconds * 22050))); }
     std::unique_ptr<Form3> Open() {
         auto form = std::make_unique<Form3>(s, sound, clock);
         form->LayOutForScreen(QRect(0, 0, 640, 480));
         return form;
     }
-    static unsigned Enabled(const Form3& f) { // the five drawing buttons, as bits
-        const std::pair<unsigned, QPushButton*> all[] = {{BtnStart, f.Cmd_Start},
-                                                         {BtnVZoomIn, f.Cmd_hyouji2},
-                                                         {BtnVZoomOut, f.Cmd_tatesyukusyo},
-                                                         {BtnHZoomOut, f.Cmd_hyouji3},
-                                                         {BtnHZoomIn, f.Cmd_yokokakudai}};
-        unsigned bits = 0;
-        for (const auto& [bit, button] : all)
-            bits |= button->isEnabled() ? bit : 0u;
+    static unsigned Enabled(const Form3& f) { // the drawing buttons, as Btn bits
+        unsigned bits = 0, bit = 1;
+        for (QPushButton* b :
+             {f.Cmd_Start, f.Cmd_hyouji2, f.Cmd_tatesyukusyo, f.Cmd_hyouji3, f.Cmd_yokokakudai})
+            bits |= b->isEnabled() ? bit : 0u, bit <<= 1;
         return bits;
     }
-    // The picture as one whole drawing at these zoom factors makes it.
+    // The picture one whole drawing at these zoom factors makes.
     QImage Reference(float vzoom, float hzoom) {
         AnalysisState copy = s;
-        copy.VZoom = vzoom;
-        copy.HZoom = hzoom;
+        std::tie(copy.VZoom, copy.HZoom) = std::pair(vzoom, hzoom);
         Canvas c(505, 329);
-        DrawVoiceprint(c, copy, [] { return false; });
+        DrawAll(c, copy);
         return c.Image();
     }
     // Presses Play and notes the bar's value at every step.
@@ -82,13 +94,78 @@ protected:
 
 } // namespace
 
-// Opening draws at 1/1; then the presses of the zoom buttons, with what each
-// draws and leaves usable.
+// Magnitude 4500 is grey 128. The cells fill the plot's inside exactly, the
+// closing column and the cut-off top row included, and the frame stays
+// black: also 512 wide, where column 142 ends a fraction short of the frame.
+TEST(VoiceprintDrawing, CellsFillThePlotInsideItsFrame) {
+    for (const QSize size : {QSize(505, 329), QSize(512, 329), QSize(600, 400)}) {
+        AnalysisState s = Impulses(300, 4500);
+        Canvas c(size.width(), size.height());
+        EXPECT_EQ(DrawAll(c, s), DrawingEnd::Completed);
+        const PlotFrame f = VoiceprintFrame(size.width(), size.height());
+        const QRect frame(QPoint(f.PlotLeft, f.PlotTop), QPoint(f.PlotRight, f.PlotBottom));
+        const QRect inside = frame.adjusted(1, 1, -1, -1);
+        EXPECT_EQ(CountColour(c.Image(), qRgb(128, 128, 128), inside),
+                  inside.width() * inside.height());
+        EXPECT_EQ(CountColour(c.Image(), Black, frame) - CountColour(c.Image(), Black, inside),
+                  2 * (frame.width() + frame.height()) - 4)
+            << size.width();
+    }
+}
+
+// Whole frames only (the 511 loud samples after them are not drawn), each
+// row in its bin's grey; a stop is seen right after the yield that follows a cell.
+TEST(VoiceprintDrawing, WholeFramesOnlyAndAStopLeavesWhatIsDone) {
+    for (const auto& [frames, darkWidth] :
+         {std::pair{0, 0}, std::pair{2, 7}, std::pair{100, 301}}) {
+        AnalysisState s = Impulses(frames, 20000, 511);
+        Canvas c(505, 329);
+        EXPECT_EQ(DrawAll(c, s), DrawingEnd::Completed);
+        EXPECT_EQ(DarkCells(c.Image()), darkWidth * 276) << frames;
+    }
+    AnalysisState s = Impulses(0, 0, 1024);
+    for (int i = 0; i < 1024; ++i)
+        s.WaveData[std::size_t(i)] = float(300 * std::sin(i * 0.3) + (i % 7) * 20);
+    Canvas c(505, 329);
+    DrawAll(c, s); // SpecMag keeps the last frame's spectrum, frame 1's
+    for (int k = 0; k < 137; ++k)
+        EXPECT_EQ(qRed(c.Pixel(66, 290 - 2 * k)), GreyLevel(s.SpecMag[k + 1])) << k;
+
+    s = Impulses(200, 20000);
+    int yields = 0;
+    const auto stopAt150 = [&] { // the 13th row of column 1, by the stop button
+        s.VoiceStop = ++yields == 150;
+        return false;
+    };
+    EXPECT_EQ(DrawVoiceprint(c, s, stopAt150), DrawingEnd::Stopped);
+    EXPECT_EQ(DarkCells(c.Image()), 4 * 276 + 3 * 27);
+    yields = 0;
+    EXPECT_EQ(DrawVoiceprint(c, s, [&] { return ++yields == 3; }), DrawingEnd::Stopped);
+    EXPECT_EQ(s.VoiceStop, 0); // cleared at the start
+    EXPECT_EQ(DarkCells(c.Image()), 4 * 7);
+}
+
+// The labels of a 44.1 kHz recording, as the same texts printed alone at the
+// first long ticks (y = 246 and x = 112).
+TEST(VoiceprintDrawing, LabelsShowTheRecordingsRate) {
+    AnalysisState s = Impulses(0, 0);
+    s.SampleRate = 44100;
+    Canvas c(505, 329), expected(505, 329);
+    DrawVoiceprintAxes(c, s);
+    expected.SetFontSize(9);
+    for (const auto& [x, y, text] : {std::tuple{30, 241, "2.00"}, std::tuple{108, 297, "0.2"}}) {
+        std::tie(expected.CurrentX, expected.CurrentY) = std::pair(x, y);
+        expected.Print(text);
+        EXPECT_EQ(c.Image().copy(x - 8, y, 30, 14), expected.Image().copy(x - 8, y, 30, 14))
+            << text;
+    }
+}
+
+// Opening draws at 1/1; then the zoom buttons, with what each draws and leaves usable.
 TEST_F(Form3Test, OpeningAndTheZoomButtons) {
     Record(30);
     auto f = Open();
     EXPECT_EQ(f->Picture1->geometry(), QRect(32, 2, 505, 329));
-    EXPECT_EQ(f->Cmd_Start->geometry(), QRect(248, 338, 73, 25));
     EXPECT_EQ(f->Cmd_hyouji3->geometry(), QRect(180, 351, 65, 17));
     s.VZoom = 4;
     f->show();
@@ -106,10 +183,9 @@ TEST_F(Form3Test, OpeningAndTheZoomButtons) {
         SCOPED_TRACE(testing::Message() << p.vzoom << " " << p.hzoom);
         f->Picture1->Pic().PSet(200, 100, QColor(255, 0, 0)); // a dot no drawing leaves
         (f.get()->*p.button)->click();
-        EXPECT_EQ(s.VZoom, p.vzoom);
-        EXPECT_EQ(s.HZoom, p.hzoom);
-        EXPECT_EQ(f->Picture1->Pic().Pixel(200, 100) == Red, !p.drawn);
-        EXPECT_TRUE(!p.drawn || f->Picture1->Pic().Image() == Reference(p.vzoom, p.hzoom));
+        EXPECT_EQ(std::pair(s.VZoom, s.HZoom), std::pair(p.vzoom, p.hzoom));
+        EXPECT_TRUE(p.drawn ? f->Picture1->Pic().Image() == Reference(p.vzoom, p.hzoom)
+                            : f->Picture1->Pic().Pixel(200, 100) == Red);
         EXPECT_EQ(Enabled(*f), p.enabled);
     };
     for (const Press& p : {
@@ -140,20 +216,18 @@ TEST_F(Form3Test, OpeningAndTheZoomButtons) {
     press({&Form3::Cmd_yokokakudai, 1, 4, false, 0});
 }
 
-// Buttons pressed while a drawing waits in its yield.
+// Stop pressed at the first yield: one cell shows, every button usable again.
+// Restore pressed while a zoom's drawing runs: the zoomed drawing ends first
+// and the picture is the one at 1/1, not a mixture of both.
 TEST_F(Form3Test, StopAndRedrawInTheMiddleOfADrawing) {
     Record(30);
     auto f = Open();
-    // Stop at the first yield: one cell shows, every button is usable again.
     QTimer::singleShot(0, f.get(), [&] { f->Cmd_tyuusi->click(); });
     f->Form_Activate();
-    EXPECT_EQ(s.VoiceStop, 1);
     EXPECT_EQ(Enabled(*f), unsigned(AllDrawButtons));
     EXPECT_EQ(CountColour(f->Picture1->Pic().Image(), White, QRect(61, 16, 429, 276)),
               429 * 276 - 4 * 3);
 
-    // Restore pressed while a zoom's drawing runs: the zoomed drawing ends and
-    // the picture is the one at 1/1, not a mixture of both.
     QTimer::singleShot(0, f.get(), [&] { f->Cmd_Start->click(); });
     f->Cmd_hyouji2->click();
     EXPECT_EQ(s.VZoom, 1);
@@ -161,7 +235,9 @@ TEST_F(Form3Test, StopAndRedrawInTheMiddleOfADrawing) {
     EXPECT_EQ(Enabled(*f), unsigned(AllDrawButtons));
 }
 
-// The bar's values for the worked examples of 2 and 5 seconds.
+// The bar's values for the worked examples of 2 and 5 seconds; a second
+// press while it runs starts sound and bar from the left, and the first pass
+// then ends without another step.
 TEST_F(Form3Test, PlayMovesTheBarWithTheSound) {
     auto f = Open();
     for (const auto& [seconds, steps, last] :
@@ -173,29 +249,18 @@ TEST_F(Form3Test, PlayMovesTheBarWithTheSound) {
         EXPECT_EQ(values.back(), last);
         EXPECT_NEAR(double(clock.now - start), 100.0 * steps, 2); // a 5-s sound plays on
         EXPECT_EQ(f->ProgressBar1->geometry(), QRect(60, 1, 430, 14));
-        EXPECT_TRUE(f->ProgressBar1->isHidden());
-        EXPECT_TRUE(f->Cmd_End->isEnabled());
+        EXPECT_TRUE(f->ProgressBar1->isHidden() && f->Cmd_End->isEnabled());
     }
     ASSERT_EQ(sound.requests.size(), 2u);
     EXPECT_EQ(sound.requests[0].path, "/recordings/a.wav");
 
-    // Nothing loaded: nothing plays, the window stays closable.
-    s.FileName.clear();
-    EXPECT_TRUE(Play(*f).empty());
-    EXPECT_EQ(sound.requests.size(), 2u);
-    EXPECT_TRUE(f->Cmd_End->isEnabled() && f->ProgressBar1->isHidden());
-
-    // A second press while the bar runs starts sound and bar from the left;
-    // the first pass then ends without another step.
     Record(2);
     std::vector<int> values;
     std::size_t afterRestart = 0;
     clock.onYield = [&] {
         values.push_back(f->ProgressBar1->value());
-        if (values.size() == 20) { // in the 10th step: two yields a step
-            f->Cmd_Play->click();
-            afterRestart = values.size();
-        }
+        if (values.size() == 20) // in the 10th step: two yields a step
+            f->Cmd_Play->click(), afterRestart = values.size();
     };
     f->Cmd_Play->click();
     clock.onYield = nullptr;
@@ -216,7 +281,6 @@ TEST_F(Form3Test, ClosingEndsDrawingAndPlayback) {
     EXPECT_EQ(Enabled(*f), 0u); // no drawing completed
 
     for (const bool duringPlayback : {false, true}) {
-        SCOPED_TRACE(duringPlayback);
         Form3* doomed = Open().release();
         if (duringPlayback) {
             clock.onYield = [&] {
@@ -229,6 +293,6 @@ TEST_F(Form3Test, ClosingEndsDrawingAndPlayback) {
             QTimer::singleShot(0, qApp, [&] { delete std::exchange(doomed, nullptr); });
             doomed->Form_Activate();
         }
-        EXPECT_EQ(doomed, nullptr);
+        EXPECT_EQ(doomed, nullptr) << duringPlayback;
     }
 }
