@@ -1,7 +1,6 @@
 #pragma once
-// Tests that need a real part of the machine (sox, pdftoppm, the print queue,
-// the audio server) skip without it on a developer's machine and fail under
-// CI (the CI variable set), so that a green run there exercised the real parts.
+// A test missing a real part (sox, pdftoppm, print queue, audio server) skips on a
+// developer's machine and fails under CI (CI set): a green CI run used the real parts.
 
 #include <QStandardPaths>
 #include <gtest/gtest.h>

@@ -1,18 +1,14 @@
-// The real dialogs, answered by a timer the way a person would, so that the
-// seam the program uses is itself known to work.
+// The real dialogs, answered by a timer as a person would: the seam itself works.
 #include "TestWav.h"
 
 #include "app/SettingsDialogs.h"
 #include "ui/Dialogs.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -20,18 +16,16 @@
 
 using namespace tavrel;
 
-// Answers the first visible window of type W; the count turns 1 once it has.
-// Unanswered or left open, every dialog is rejected after 5 s, so that a
-// fault fails the test instead of hanging it.
-template <typename W> std::shared_ptr<int> AnswerWhenShown(std::function<void(W*)> answer) {
-    auto answered = std::make_shared<int>(0);
+// Answers the first visible window of type W, once; unanswered or left open,
+// every dialog is rejected after 5 s, so that a fault fails instead of hanging.
+template <typename W> std::shared_ptr<bool> AnswerWhenShown(std::function<void(W*)> answer) {
+    auto answered = std::make_shared<bool>(false);
     auto* timer = new QTimer(qApp); // owned by the application, so none outlives the run
     QObject::connect(timer, &QTimer::timeout, [=, ticks = 0, target = QPointer<W>()]() mutable {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* d = qobject_cast<W*>(w); d && d->isVisible() && !*answered) {
-                *answered = 1;
-                answer(target = d);
-                return;
+                *answered = true;
+                return answer(target = d);
             }
         const bool finished = *answered && (!target || !target->isVisible());
         if (finished || ++ticks > 250) {
@@ -55,32 +49,22 @@ TEST(QtDialogs, AnsweredAsAPersonWould) {
         b->button(QMessageBox::Ok)->click();
     });
     dialogs.MessageBox(nullptr, QStringLiteral("認識できないファイル形式です。"), true);
-    EXPECT_EQ(*box, 1);
 
-    // A file typed into the open dialog, which starts in the folder given
-    // and shows the program's filter; then the dialog cancelled.
+    // The open dialog starts in the folder given, with the program's filter.
     QTemporaryDir dir;
     ASSERT_TRUE(test::WriteBytes(dir.filePath("a.wav"), test::PcmWav(1, 8, 8000, {1, 2, 3})));
     auto open = AnswerWhenShown<QFileDialog>([&](QFileDialog* d) {
         EXPECT_EQ(d->directory().absolutePath(), QDir(dir.path()).absolutePath());
-        EXPECT_EQ(d->nameFilters(), QStringList{"サウンド (*.wav)"});
-        d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("a.wav");
+        EXPECT_EQ(d->nameFilters(), (QStringList{"波形 (*.wav *.wave)", "すべて (*.*)"}));
+        d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("a.wav"); // typed
         QMetaObject::invokeMethod(d, "accept", Qt::QueuedConnection);
     });
-    EXPECT_EQ(dialogs.OpenFile(nullptr, QStringLiteral("サウンド|*.wav"), dir.path()),
+    EXPECT_EQ(dialogs.OpenFile(nullptr, QStringLiteral("波形|*.wav;*.wave|すべて|*.*"), dir.path()),
               dir.filePath("a.wav"));
-    auto cancel = AnswerWhenShown<QFileDialog>([](QFileDialog* d) { d->reject(); });
-    EXPECT_TRUE(dialogs.OpenFile(nullptr, QStringLiteral("サウンド|*.wav"), dir.path()).isEmpty());
-    EXPECT_EQ(*open + *cancel, 2);
-    EXPECT_EQ(QtFilterFromPairs("すべてのファイル|*.*|波形|*.wav;*.wave"),
-              "すべてのファイル (*.*);;波形 (*.wav *.wave)");
 
-    QPrinter printer;
-    auto print = AnswerWhenShown<QPrintDialog>([](QPrintDialog* d) { d->reject(); });
-    EXPECT_FALSE(dialogs.ChoosePrinter(nullptr, printer));
     auto* form = new Form1; // deleted when closed
     auto modal = AnswerWhenShown<Form1>([](Form1* f) { f->Cmd_End->click(); });
     dialogs.ShowModal(*form); // returns once closed
-    EXPECT_EQ(*print + *modal, 2);
+    EXPECT_TRUE(*box && *open && *modal);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

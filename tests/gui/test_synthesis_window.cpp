@@ -1,5 +1,4 @@
-// The synthesis window as a student meets it, over a period whose harmonics
-// are known; and the rebuilt sound as the real audio server plays it.
+// The synthesis window over known harmonics; its sound as the real audio server plays it.
 #include "FakePlatform.h"
 #include "Pixels.h"
 #include "PulseMonitor.h"
@@ -111,8 +110,7 @@ TEST_F(SynthesisWindowTest, StepsThroughHarmonicsMovesPlaysAndCloses) {
     step(3, "ccmww", Marked(2, 3)); // after 5: bars 4 and 5 unmarked
     step(1, "mwwww", Marked(0, 1)); // the cosine again, now also on the right at its own scale
     EXPECT_EQ(Letters(right, CosinePoints), "rrr");
-    // N = 64: the silent harmonics on the centre line, the 64th on top; every
-    // bar in sight cyan, the 64th beyond the chart.
+    // N = 64: the silent ones on the centre line, every bar cyan, the 64th beyond the chart.
     step(64, "ccccc", Marked(41, 64));
     EXPECT_EQ(CountColour(left.Image(), qRgb(255, 0, 255), QRect(30, 84, 191, 1)), 191);
 
@@ -163,8 +161,7 @@ TEST_F(SynthesisWindowTest, OpensFromTheMainWindowOnlyForAPeriodItHolds) {
     EXPECT_EQ(Bars(), Marked(0, 99));
 }
 
-// The image the window builds, played by the real output while the server's
-// monitor records it: 150 Hz for 60550 samples.
+// The window's image heard through the server's monitor: 150 Hz for 60550 samples.
 TEST(SynthesisSound, TheRebuiltPeriodIsHeardAtItsPitchForItsLength) {
     TAVREL_REQUIRE_SOUND_SERVER();
     AnalysisState s;

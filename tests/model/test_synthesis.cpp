@@ -1,5 +1,4 @@
-// The synthesis without a window: periods rebuilt from known harmonics, the
-// curves' geometry, the sound image byte by byte, the window's places, bar marks.
+// The synthesis without a window: rebuilt periods, curves, sound image, places, bar marks.
 #include "synthesis/Restoration.h"
 #include "synthesis/SynthLayout.h"
 #include "synthesis/SynthSound.h"
@@ -65,8 +64,7 @@ TEST(PeriodCurve, WithoutAScaleItLiesOnTheCentreLine) {
     EXPECT_EQ(pts, (std::vector<QPointF>{{37, 64}, {155.5, 152}, {274, 86}}));
 }
 
-// The header as the loader and the sound output's probe read it; then the
-// period repeated over 60550 samples of 28 ... 228, scaled to its peak.
+// The header as the readers take it; then the period repeated over 60550 samples, 28 ... 228.
 TEST(SynthSound, HeaderByteForByteThenThePeriodRepeated) {
     std::vector<std::uint8_t> w = NewSynthImage();
     ASSERT_EQ(w.size(), 60609u);
@@ -99,8 +97,7 @@ TEST(SynthSound, HeaderByteForByteThenThePeriodRepeated) {
               (std::array<std::uint8_t, 4>{228, 209, 128, 28}));
     for (int k = 0; k < 60550; ++k)
         ASSERT_EQ(d[k], d[k % 100]) << k;
-    // 512 samples: 118 whole periods and 134 samples of one more; the spare byte
-    // stays 0. A negative peak maps to 28, the other side to 0.717 of 1.3.
+    // 512: 118 periods and 134 samples, the spare byte 0; a negative peak is 28, 183 0.717 of it.
     write(Harmonics(512, {{-1, 0}, {-0.3f, 0}}), 2);
     EXPECT_EQ(std::tuple(d[0], d[118 * 512 + 133], w[60608], *std::max_element(d, d + 60550)),
               std::tuple(28, d[133], 0, 183));
@@ -112,19 +109,9 @@ TEST(SynthSound, HeaderByteForByteThenThePeriodRepeated) {
 }
 
 TEST(SynthLayout, WindowFollowsTheScreenInTwipsAndMarksTheDrawnBars) {
-    struct Case {
-        QRect screen;
-        QSize outer, client;
-        QPoint upper, lower;
-    };
-    for (const Case& c :
-         {Case{{0, 0, 640, 480}, {528, 248}, {520, 221}, {105, 2}, {105, 225}},
-          Case{{0, 0, 1024, 768}, {845, 397}, {837, 370}, {168, 3}, {168, 360}},
-          Case{{0, 32, 1920, 1048}, {1584, 541}, {1576, 514}, {315, 36}, {315, 523}}}) {
-        const SynthWindowPlaces p = SynthWindowLayout(c.screen);
-        EXPECT_EQ(std::tie(p.outer, p.client, p.upper, p.lower),
-                  std::tie(c.outer, c.client, c.upper, c.lower));
-    }
+    const SynthWindowPlaces p = SynthWindowLayout({0, 32, 1920, 1048}); // below a 32-px panel
+    EXPECT_EQ(std::tie(p.outer, p.client, p.upper, p.lower),
+              std::tuple(QSize(1584, 541), QSize(1576, 514), QPoint(315, 36), QPoint(315, 523)));
     EXPECT_EQ(SynthControlLayout(837, 370).picture2, QRect(425, 67, 402, 283));
 
     // Wipe, then mark in three passes, on the drawn bars up to 256 only.
