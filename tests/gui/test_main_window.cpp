@@ -1,14 +1,20 @@
-// The main window as a user meets it, offscreen with scripted dialogs.
+// The main window and the synthesis window it opens, as a user meets them, offscreen
+// with scripted dialogs.
 #include "FakePlatform.h"
 #include "Pixels.h"
 #include "TestWav.h"
 #include "Tools.h"
 
+#include "analysis/HarmChart.h"
 #include "app/LoadMessages.h"
 #include "app/MainWindow.h"
 #include "app/SettingsDialogs.h"
+#include "synthesis/Form2.h"
+#include "synthesis/SynthLayout.h"
+#include "synthesis/SynthSound.h"
 #include "ui/Palette.h"
 #include "ui/PictureBox.h"
+#include "ui/WindowOps.h"
 #include "voiceprint/Form3.h"
 
 #include <QDir>
@@ -20,11 +26,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 
 using namespace tavrel;
 using namespace tavrel::test;
@@ -104,6 +112,58 @@ protected:
     FakeDialogs& dialogs = fake.dialogs;
     std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>(fake.platform);
     PictureBox *p3 = window->Picture3, *p1 = window->Picture1, *p2 = window->Picture2;
+};
+
+// A letter for each colour a student tells apart; anything else is '?'.
+std::string Letters(const Canvas& c, std::initializer_list<QPoint> points) {
+    static const std::map<QRgb, char> names{
+        {0x0000ff, 'b'}, {0x008080, 'c'}, {0xff00ff, 'm'}, {0xff0000, 'r'}, {0xffffff, 'w'}};
+    std::string out;
+    for (const QPoint p : points) {
+        const auto it = names.find(c.Pixel(p.x(), p.y()) & 0xffffffu);
+        out += it == names.end() ? '?' : it->second;
+    }
+    return out;
+}
+
+// Harmonic 1's cosine from (x0, yc - amp) down to (x0 + span / 2, yc + amp) and
+// back; harmonics 1 ... 5 start at y = 84 - 69 x (1, 0.7, 0.45, 0.3, 0.2).
+const std::initializer_list<QPoint> CosinePoints = {{30, 15}, {125, 153}, {220, 15}};
+const std::initializer_list<QPoint> StartPoints = {
+    {30, 15}, {30, 36}, {30, 53}, {30, 63}, {30, 70}};
+
+// The synthesis window over cosines 40 : 28 : 18 : 12 : 8 of a 100-sample period,
+// charted at the designed size.
+class SynthesisWindowTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        p2->SetOuterGeometry(104, 240, 520, 200);
+        for (int n = 1; n <= 5; ++n)
+            S().HarmRe[n] = S().HarmAmp[n] = 256.0f * std::array{40, 28, 18, 12, 8}[n - 1];
+        S().HarmMax = S().HarmAmp[1];
+        S().PeriodSamples = 100;
+        S().FftDone = 1;
+        p2->Draw([this](Canvas& c) { DrawHarmChart(c, S()); });
+    }
+    Form2* OpenFromMainWindow() {
+        window->Cmdgousei_Click();
+        return qobject_cast<Form2*>(dialogs.modal.data());
+    }
+    // Bars 1 ... 41 on their baseline, then where bar 42 would begin: never drawn.
+    std::string Bars() {
+        std::string out;
+        for (int n = 1; n <= 42; ++n)
+            out += Letters(p2->Pic(), {{12 * n + 14, 170}});
+        return out;
+    }
+    static std::string Marked(int cyan, int magenta) {
+        std::string s = std::string(41, 'b') + 'w';
+        s.replace(0, std::size_t(cyan), std::size_t(cyan), 'c');
+        if (magenta <= 41)
+            s[std::size_t(magenta - 1)] = 'm';
+        return s;
+    }
 };
 
 } // namespace
@@ -389,4 +449,84 @@ TEST_F(MainWindowTest, VoiceprintAndRecorderButtons) {
     QFile::setPermissions(dir.filePath("kwave"), QFile::ReadOwner | QFile::ExeOwner);
     window->CmdRec->click();
     EXPECT_EQ(fake.programs.started, QStringList{dir.filePath("kwave")});
+}
+
+TEST_F(SynthesisWindowTest, StepsThroughHarmonicsMovesPlaysAndCloses) {
+    QPointer<Form2> form = new Form2(
+        window->State(), fake.dialogs, fake.sound,
+        {[this](int n, QColor c) { window->PaintHarmBar(n, c); }, [this] { return p2->size(); }},
+        QRect(0, 0, 640, 480), window.get());
+    dialogs.ShowModal(*form);
+    const Canvas& left = form->Picture1->Pic();
+    const Canvas& right = form->Picture2->Pic();
+    const auto step = [&](int n, const char* curves, const std::string& bars) {
+        if (n > 0)
+            form->HScroll1->setValue(n);
+        EXPECT_EQ(form->Text1->text(), QStringLiteral(" %1").arg(std::abs(n)));
+        EXPECT_EQ(Letters(left, StartPoints), curves);
+        EXPECT_EQ(Bars(), bars);
+    };
+
+    // Opening: harmonic 1 alone in light magenta, the right picture empty.
+    step(-1, "mwwww", Marked(0, 1));
+    EXPECT_EQ(Letters(left, CosinePoints), "mmm");
+    EXPECT_EQ(CountColour(left.Image(), qRgb(255, 0, 255)) + CountColour(left.Image(), White),
+              250 * 169);
+    EXPECT_EQ(CountColour(right.Image(), White), 250 * 169);
+    // N = 5: four cyan curves under a light magenta one; their sum, peaking at t = 0.
+    step(5, "ccccm", Marked(4, 5));
+    EXPECT_EQ(Letters(right, {{30, 15}}), "r");
+    EXPECT_EQ(CountColour(right.Image(), Red) + CountColour(right.Image(), White), 250 * 169);
+    step(3, "ccmww", Marked(2, 3)); // after 5: bars 4 and 5 unmarked
+    step(1, "mwwww", Marked(0, 1)); // the cosine again, now also on the right at its own scale
+    EXPECT_EQ(Letters(right, CosinePoints), "rrr");
+    // N = 64: the silent ones on the centre line, every bar cyan, the 64th beyond the chart.
+    step(64, "ccccc", Marked(41, 64));
+    EXPECT_EQ(CountColour(left.Image(), qRgb(255, 0, 255), QRect(30, 84, 191, 1)), 191);
+
+    form->Cmd_idou_Click();
+    EXPECT_EQ(form->pos(), QPoint(105, 225));
+    form->Cmd_idou_Click();
+    EXPECT_EQ(form->pos(), QPoint(105, 2));
+
+    // Playing: the header written on opening, the period's samples repeated.
+    form->CmdPlay_Click();
+    ASSERT_EQ(fake.sound.requests.size(), 1u);
+    const std::vector<std::uint8_t>& image = fake.sound.requests[0].image;
+    ASSERT_EQ(image.size(), SynthImageBytes);
+    EXPECT_TRUE(std::equal(image.begin(), image.begin() + 58, NewSynthImage().begin()));
+    EXPECT_EQ(image[58 + 60450], 103); // t = 50: -26 of 106, -24.53 rounds to -25
+
+    // The close button gives every bar its light blue back and discards the window.
+    form->CmdEnd->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(form);
+    EXPECT_EQ(Bars(), Marked(0, 99));
+}
+
+TEST_F(SynthesisWindowTest, OpensFromTheMainWindowOnlyForAPeriodItHolds) {
+    window->State().PeriodSamples = 513;
+    window->Cmdgousei_Click();
+    EXPECT_FALSE(dialogs.modal);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, SynthPeriodTooLongMessage);
+    window->State().PeriodSamples = 100;
+
+    // Closed by the title bar: the marks stay on the chart.
+    Form2* form = OpenFromMainWindow();
+    ASSERT_TRUE(form);
+    form->HScroll1->setValue(4);
+    form->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(dialogs.modal);
+    EXPECT_EQ(Bars(), Marked(3, 4));
+
+    // Reopened: N = 1 in the upper place whatever it was, bar 1 marked anew.
+    form = OpenFromMainWindow();
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->Text1->text(), " 1");
+    EXPECT_EQ(form->pos(), SynthWindowLayout(ScreenArea()).upper);
+    EXPECT_EQ(Bars(), "mccm" + Marked(0, 99).substr(4));
+    form->CmdEnd_Click();
+    EXPECT_EQ(Bars(), Marked(0, 99));
 }
