@@ -198,6 +198,9 @@ TEST_F(Form3Test, PlayMovesTheBarWithTheSound) {
     }
     ASSERT_EQ(sound.requests.size(), 2u);
     EXPECT_EQ(sound.requests[0].path, "/recordings/a.wav");
+    s.FileName.clear(); // nothing loaded: nothing plays, and the window stays closable
+    EXPECT_TRUE(Play(*f).empty() && f->Cmd_End->isEnabled() && f->ProgressBar1->isHidden());
+    EXPECT_EQ(sound.requests.size(), 2u);
 
     Record(2);
     std::vector<int> values;

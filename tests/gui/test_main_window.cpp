@@ -221,6 +221,12 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     window->Cmd_fft_Click();
     EXPECT_EQ(TopmostOf(Img(p2), Blue, 12 + 14), 20);
 
+    // Marks too close are refused and leave the plot empty; the next click starts over.
+    window->Picture1_MouseDown(1, 0, 302.9f, 0);
+    EXPECT_EQ(Messages(), (Texts{"もう一度、上の全波形をマウスでクリックしてください。"}));
+    EXPECT_TRUE(Blank(p1));
+    window->Picture1_MouseDown(1, 0, 300, 0);
+
     // The period is measured at the rate the box holds now, typed full-width.
     window->txtSamplesPerSec->setText(QStringLiteral("４０００"));
     window->Picture1_MouseDown(1, 0, 400, 0);

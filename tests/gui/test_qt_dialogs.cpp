@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -62,9 +64,12 @@ TEST(QtDialogs, AnsweredAsAPersonWould) {
     EXPECT_EQ(dialogs.OpenFile(nullptr, QStringLiteral("波形|*.wav;*.wave|すべて|*.*"), dir.path()),
               dir.filePath("a.wav"));
 
+    QPrinter printer;
+    auto print = AnswerWhenShown<QPrintDialog>([](QPrintDialog* d) { d->reject(); });
+    EXPECT_FALSE(dialogs.ChoosePrinter(nullptr, printer));
     auto* form = new Form1; // deleted when closed
     auto modal = AnswerWhenShown<Form1>([](Form1* f) { f->Cmd_End->click(); });
     dialogs.ShowModal(*form); // returns once closed
-    EXPECT_TRUE(*box && *open && *modal);
+    EXPECT_TRUE(*box && *open && *print && *modal);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
