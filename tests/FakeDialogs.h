@@ -6,7 +6,6 @@
 #include <QDialog>
 #include <QPointer>
 #include <QPrinter>
-#include <QString>
 #include <functional>
 #include <vector>
 
@@ -17,8 +16,7 @@ struct ShownMessage {
     bool exclamation;
 };
 
-class FakeDialogs : public Dialogs {
-public:
+struct FakeDialogs : Dialogs {
     void MessageBox(QWidget*, const QString& text, bool exclamation) override {
         messages.push_back({text, exclamation});
     }
@@ -28,23 +26,18 @@ public:
         return nextPath;
     }
     bool ChoosePrinter(QWidget*, QPrinter& printer) override {
-        ++printDialogs;
         if (preparePrinter)
             preparePrinter(printer);
         return acceptPrint;
     }
-    void ShowModal(QDialog& dialog) override {
-        // Shown but not waited for; the test closes it.
+    void ShowModal(QDialog& dialog) override { // shown but not waited for: the test closes it
         modal = &dialog;
         dialog.show();
     }
 
     std::vector<ShownMessage> messages;
-    QString nextPath;
-    QString lastFilter;
-    QString lastStartDir;
+    QString nextPath, lastFilter, lastStartDir;
     bool acceptPrint = false;
-    int printDialogs = 0;
     std::function<void(QPrinter&)> preparePrinter;
     QPointer<QDialog> modal;
 };

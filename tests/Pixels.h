@@ -2,18 +2,11 @@
 // Reading plots back pixel by pixel, the way the tests check what a user sees.
 
 #include <QImage>
-#include <QRect>
-#include <QRgb>
 
 namespace tavrel::test {
 
-inline const QRgb Red = qRgb(255, 0, 0);
-inline const QRgb Blue = qRgb(0, 0, 255);
-inline const QRgb Black = qRgb(0, 0, 0);
-inline const QRgb White = qRgb(255, 255, 255);
-inline const QRgb PaleCyan = qRgb(192, 255, 255);
-
-inline bool SameColour(QRgb a, QRgb b) { return (a | 0xff000000u) == (b | 0xff000000u); }
+inline const QRgb Red = qRgb(255, 0, 0), Blue = qRgb(0, 0, 255), Black = qRgb(0, 0, 0),
+                  White = qRgb(255, 255, 255), PaleCyan = qRgb(192, 255, 255);
 
 // Pixels of exactly this colour, in the whole image or in an area of it.
 inline int CountColour(const QImage& img, QRgb colour, QRect area = QRect()) {
@@ -21,14 +14,14 @@ inline int CountColour(const QImage& img, QRgb colour, QRect area = QRect()) {
     int n = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
-            n += SameColour(img.pixel(x, y), colour);
+            n += (img.pixel(x, y) | 0xff000000u) == (colour | 0xff000000u);
     return n;
 }
 
 // Highest row of column x in this colour, or -1.
 inline int TopmostOf(const QImage& img, QRgb colour, int x) {
     for (int y = 0; y < img.height(); ++y)
-        if (SameColour(img.pixel(x, y), colour))
+        if (CountColour(img, colour, QRect(x, y, 1, 1)) == 1)
             return y;
     return -1;
 }

@@ -1,153 +1,88 @@
-// The voiceprint's geometry worked out by hand: axes, cells and where the
-// voiceprint window's playback bar stands at each step.
+// The voiceprint's geometry worked out by hand: axes, cells and the playback bar.
 #include "sound/PlaybackProgress.h"
 #include "voiceprint/Spectrogram.h"
 #include "voiceprint/VoiceprintAxes.h"
 
-#include <QPointF>
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <numeric>
-#include <vector>
 
 using namespace tavrel;
 
-TEST(VoiceprintAxes, TicksLabelsAndTitlesAtTheDesignSize) {
-    const VoiceprintAxes a = LayOutVoiceprintAxes(505, 329, 1, 1, 22050);
-    EXPECT_EQ(a.frame.PlotLeft, 60);
-    EXPECT_EQ(a.frame.PlotRight, 490);
-    EXPECT_EQ(a.frame.PlotBottom, 292);
-    EXPECT_EQ(a.frame.PlotTop, 15);
-    // Frequency: i = 1 ... 12 at y = 292 - 23 i, 4 px long and labelled at
-    // even i, else 2 px. Time: i = 4, 8, ... 64, a short tick at 60 + 6.5 i
-    // and a long one at 60 + 13 i (beyond the picture from i = 36 on).
-    ASSERT_EQ(a.ticks.size(), 12u + 2 * 16u);
-    for (int i = 1; i <= 12; ++i) {
-        const AxisLine& t = a.ticks[i - 1];
-        EXPECT_EQ(t.y1, 292 - 23 * i);
-        EXPECT_EQ(t.x1, i % 2 ? 58 : 56);
-        EXPECT_EQ(t.x2, 60);
-    }
-    for (int k = 1; k <= 16; ++k) {
-        const AxisLine& s = a.ticks[12 + 2 * (k - 1)];
-        const AxisLine& l = a.ticks[12 + 2 * (k - 1) + 1];
-        EXPECT_EQ(s.x1, 60 + 26 * k);
-        EXPECT_EQ(s.y2, 294);
-        EXPECT_EQ(l.x1, 60 + 52 * k);
-        EXPECT_EQ(l.y2, 296);
-        EXPECT_EQ(a.labels[5 + k].x, 56 + 52 * k);
-        EXPECT_EQ(a.labels[5 + k].y, 297);
-    }
-    EXPECT_EQ(a.labels[0].x, 30);
-    EXPECT_EQ(a.labels[0].y, 246 - 5);
-    const double titles[][2] = {{7, 90}, {7, 105}, {7, 120}, {2, 135}, {240, 308}};
-    ASSERT_EQ(a.titles.size(), 5u);
-    for (int t = 0; t < 5; ++t)
-        EXPECT_EQ(QPointF(a.titles[t].x, a.titles[t].y), QPointF(titles[t][0], titles[t][1]));
-    EXPECT_EQ(a.titles[4].text, "時  間 [秒]");
-
-    // Another size scales every position before flooring; the counts stay.
-    const VoiceprintAxes big = LayOutVoiceprintAxes(1010, 658, 1, 1, 22050);
-    EXPECT_EQ(QPointF(big.titles[4].x, big.titles[4].y), QPointF(480, 616));
-    EXPECT_EQ(big.ticks.size(), a.ticks.size());
-}
-
-// The labels for each zoom, and for recordings at other rates, whose bins
-// and frames stand for other hertz and seconds.
-TEST(VoiceprintAxes, LabelsFollowZoomAndSampleRate) {
+// 505 x 329: frequency ticks at y = 292 - 23 i, long and labelled at even i; time ticks
+// for i = 4, 8 ... 64, short at 60 + 6.5 i, long and labelled at 60 + 13 i.
+TEST(VoiceprintAxes, TicksAndLabelsForEachZoomAndRate) {
     struct Case {
         float vzoom, hzoom;
-        double rate;
-        double kHz, seconds; // the first label of each axis; the others are multiples
+        double rate, kHz, seconds; // the first label of each axis; the others are multiples
     };
     for (const Case& c :
          {Case{1, 1, 22050, 1, 0.4}, Case{4, 4, 22050, 0.25, 0.1}, Case{0.5, 0.125, 22050, 2, 3.2},
           Case{1, 1, 0, 1, 0.4}, Case{1, 1, 44100, 2, 0.2}, Case{2, 0.25, 11025, 0.25, 3.2}}) {
         SCOPED_TRACE(testing::Message() << c.vzoom << " " << c.hzoom << " " << c.rate);
         const VoiceprintAxes a = LayOutVoiceprintAxes(505, 329, c.vzoom, c.hzoom, c.rate);
-        ASSERT_EQ(a.labels.size(), 6u + 16u);
+        ASSERT_EQ(std::tuple(a.ticks.size(), a.labels.size()), std::tuple(12u + 2 * 16u, 6u + 16u));
+        for (int i = 1; i <= 12; ++i) {
+            const AxisLine& t = a.ticks[i - 1];
+            EXPECT_EQ(std::tuple(t.x1, t.y1, t.x2), std::tuple(i % 2 ? 58 : 56, 292 - 23 * i, 60));
+        }
         for (int k = 1; k <= 6; ++k)
             EXPECT_EQ(a.labels[k - 1].text, QString::number(c.kHz * k, 'f', 2));
-        for (int k = 1; k <= 16; ++k)
-            EXPECT_EQ(a.labels[5 + k].text, QString::number(c.seconds * k, 'f', 1));
+        EXPECT_EQ(std::tuple(a.labels[0].x, a.labels[0].y), std::tuple(30, 241));
+        for (int k = 1; k <= 16; ++k) {
+            const AxisLine &s = a.ticks[10 + 2 * k], &l = a.ticks[11 + 2 * k];
+            const AxisText& t = a.labels[5 + k];
+            EXPECT_EQ(std::tuple(s.x1, s.y2, l.x1, l.y2, t.x, t.y),
+                      std::tuple(60 + 26 * k, 294, 60 + 52 * k, 296, 56 + 52 * k, 297));
+            EXPECT_EQ(t.text, QString::number(c.seconds * k, 'f', 1));
+        }
     }
+    const VoiceprintAxes big = LayOutVoiceprintAxes(1010, 658, 1, 1, 22050); // scaled, then floored
+    EXPECT_EQ(std::tuple(big.titles[4].x, big.titles[4].y), std::tuple(480, 616));
 }
 
 TEST(Spectrogram, GreyLevelsAndTheWindow) {
-    const std::pair<float, int> greys[] = {{0, 255},   {72, 239},  {4500, 128},
-                                           {17999, 1}, {18000, 0}, {1e9f, 0}};
-    for (const auto& [mag, grey] : greys)
+    for (const auto& [mag, grey] :
+         {std::pair{0.f, 255}, {72.f, 239}, {4500.f, 128}, {17999.f, 1}, {18000.f, 0}, {1e9f, 0}})
         EXPECT_EQ(GreyLevel(mag), grey) << mag;
-
-    // Frame 1 of a wave that is 100 from sample 512 on: 0.08 at the ends,
-    // nearly 1 in the middle, symmetric; entry 512 is left alone.
+    // Frame 1 of a wave of 100 from sample 512 on: 0.08 at the ends, symmetric; no frame 2.
     std::vector<float> wave(1100, 0), re(513, -1), im(513, -1);
     std::fill(wave.begin() + 512, wave.end(), 100.0f);
     WindowFrame(wave, 1, re, im);
-    EXPECT_FLOAT_EQ(re[0], 8);
+    WindowFrame(wave, 2, re, im);
+    EXPECT_EQ(std::tuple(re[0], re[512], std::count(im.begin(), im.end() - 1, 0.0f)),
+              std::tuple(8.0f, -1.0f, 512));
     EXPECT_NEAR(re[255], 100, 0.001);
     EXPECT_TRUE(std::equal(re.begin(), re.begin() + 512, re.rbegin() + 1));
-    EXPECT_EQ(std::count(im.begin(), im.begin() + 512, 0.0f), 512);
-    EXPECT_EQ(re[512], -1);
-    EXPECT_NEAR(std::accumulate(re.begin(), re.begin() + 512, 0.0), 100 * 276.02, 0.05);
-    WindowFrame(wave, 2, re, im); // no whole frame 2: nothing
-    EXPECT_FLOAT_EQ(re[0], 8);
 }
 
-// Cells at the design size: 3-pixel columns from x = 61, 2-pixel rows up from
-// y = 291, none on the frame.
-TEST(Spectrogram, CellsAtTheDesignSize) {
+// Rows 2 px up from y = 291, row 137 cut off; the closing column, frame 142, looks a row
+// further up, so its last box is two rows tall.
+TEST(Spectrogram, RowsColumnsAndTheClosingColumn) {
     const SpectrogramPlan p = PlanSpectrogram(505, 329, 1, 1, 143 * 512 + 511);
-    EXPECT_EQ(p.FrameCount, 143);
-    ASSERT_EQ(p.rows.size(), 138u); // rows 0 ... 136 full, 137 cut off at the top
-    for (int k = 0; k <= 136; ++k) {
-        EXPECT_EQ(p.rows[k].yBottom, 291 - 2 * k);
-        EXPECT_EQ(p.rows[k].yTop, 289 - 2 * k);
-        EXPECT_EQ(p.rows[k].bin, k + 1);
-        EXPECT_TRUE(p.rows[k].yields);
-    }
-    EXPECT_EQ(p.rows[137].yBottom, 17);
-    EXPECT_EQ(p.rows[137].yTop, 16);
-    EXPECT_FALSE(p.rows[137].yields);
-    // The closing column looks a row further up: its last box is two rows tall.
-    ASSERT_EQ(p.closingRows.size(), 137u);
-    EXPECT_EQ(p.closingRows[136].yBottom, 19);
-    EXPECT_EQ(p.closingRows[136].yTop, 16);
-    EXPECT_FALSE(p.closingRows[136].yields);
-    for (int j = 0; j < 142; ++j) {
-        const CellColumn c = ColumnOf(p, j);
-        EXPECT_EQ(c.xLeft, 61 + 3 * j);
-        EXPECT_EQ(c.xRight, 64 + 3 * j);
-        EXPECT_FALSE(c.closing);
-    }
-    const CellColumn last = ColumnOf(p, 142); // 61 + 3 x 143 = 490
-    EXPECT_TRUE(last.closing);
-    EXPECT_EQ(last.xLeft, 487);
-    EXPECT_EQ(last.xRight, 489);
-}
-
-TEST(Spectrogram, ZoomAndOddSizes) {
-    const SpectrogramPlan wide = PlanSpectrogram(505, 329, 1, 0.125f, 1200 * 512);
-    EXPECT_FALSE(ColumnOf(wide, 1142).closing); // 1144 frames, 26.6 s
-    EXPECT_TRUE(ColumnOf(wide, 1143).closing);
-    EXPECT_EQ(PlanSpectrogram(505, 329, 4, 1, 0).rows.size(), 35u);     // 8-pixel rows
-    EXPECT_EQ(PlanSpectrogram(505, 329, 0.5f, 1, 0).rows.size(), 276u); // 1-pixel rows
-
-    // 512 wide: column 142 ends at 495.95, a fraction short of the frame at
-    // 496, whose pixel its box would cover; the closing column starts there.
+    ASSERT_EQ(std::tuple(p.FrameCount, p.rows.size(), p.closingRows.size()),
+              std::tuple(143, 138u, 137u));
+    const CellRow &r0 = p.rows[0], &r137 = p.rows[137], &c136 = p.closingRows[136];
+    EXPECT_EQ(std::tuple(r0.yBottom, r0.yTop, r0.bin, r0.yields), std::tuple(291, 289, 1, true));
+    EXPECT_EQ(std::tuple(r137.yBottom, r137.yTop, r137.bin, r137.yields),
+              std::tuple(17, 16, 138, false));
+    EXPECT_EQ(std::tuple(c136.yBottom, c136.yTop, c136.yields), std::tuple(19, 16, false));
+    const CellColumn c141 = ColumnOf(p, 141), c142 = ColumnOf(p, 142);
+    EXPECT_EQ(
+        std::tuple(c141.xLeft, c141.xRight, c141.closing, c142.xLeft, c142.xRight, c142.closing),
+        std::tuple(484, 487, false, 487, 489, true));
+    // 512 wide: column 142 ends at 495.95, short of the frame at 496, which it must not cover.
     const SpectrogramPlan p512 = PlanSpectrogram(512, 329, 1, 1, 200 * 512);
-    EXPECT_FALSE(ColumnOf(p512, 142).closing);
-    EXPECT_EQ(ColumnOf(p512, 142).xRight, 495);
-    EXPECT_TRUE(ColumnOf(p512, 143).closing);
-    EXPECT_EQ(ColumnOf(p512, 143).xLeft, 495);
-
-    // 320 high at VZoom 0.5: half-pixel rows, more than there are bins; the
-    // rows above bin 512 stay white.
+    const CellColumn d142 = ColumnOf(p512, 142), d143 = ColumnOf(p512, 143);
+    EXPECT_EQ(std::tuple(d142.closing, d142.xRight, d143.closing, d143.xLeft),
+              std::tuple(false, 495, true, 495));
+    // Zoomed: 8- and 1-pixel rows, 1144 frames across; half-pixel rows stop at bin 512.
+    EXPECT_EQ(PlanSpectrogram(505, 329, 4, 1, 0).rows.size(), 35u);
+    EXPECT_EQ(PlanSpectrogram(505, 329, 0.5f, 1, 0).rows.size(), 276u);
+    const SpectrogramPlan wide = PlanSpectrogram(505, 329, 1, 0.125f, 1200 * 512);
+    EXPECT_EQ(std::pair(ColumnOf(wide, 1142).closing, ColumnOf(wide, 1143).closing),
+              std::pair(false, true));
     const SpectrogramPlan tall = PlanSpectrogram(505, 320, 0.5f, 1, 0);
     ASSERT_EQ(tall.rows.size(), 512u);
-    EXPECT_EQ(tall.rows.back().yTop, 283 - 256);
-    EXPECT_EQ(tall.closingRows.back().bin, 512);
+    EXPECT_EQ(std::pair(tall.rows.back().yTop, tall.closingRows.back().bin), std::pair(27.0f, 512));
     EXPECT_TRUE(PlanSpectrogram(1, 1, 1, 1, 5000).rows.empty()); // no room inside
 }
 
@@ -159,16 +94,15 @@ TEST(PlaybackProgress, BarStepsEndWithTheSoundOrAtThePlotsEdge) {
         float hzoom;
         int lastStep, lastValue;
     };
-    for (const Case& c : {Case{44100, 22050, 1, 20, 258}, Case{110250, 22050, 1, 33, 426},
-                          Case{44100, 22050, 2, 16, 413}, Case{88200, 44100, 1, 16, 413},
-                          Case{1, 22050, 1, 0, 0}}) {
-        SCOPED_TRACE(testing::Message() << c.samples << " " << c.rate << " " << c.hzoom);
+    for (const Case& c : {Case{110250, 22050, 1, 33, 426}, Case{44100, 22050, 2, 16, 413},
+                          Case{88200, 44100, 1, 16, 413}, Case{1, 22050, 1, 0, 0}}) {
         const VoiceprintBar bar = PlanVoiceprintBar(c.samples, c.rate, c.hzoom, 60, 490, 430);
         int step = 0;
         while (VoiceprintBarAt(bar, step + 1))
             ++step;
-        EXPECT_EQ(step, c.lastStep);
-        EXPECT_EQ(step ? *VoiceprintBarAt(bar, step) : 0, c.lastValue);
+        EXPECT_EQ(std::pair(step, step ? *VoiceprintBarAt(bar, step) : 0),
+                  std::pair(c.lastStep, c.lastValue))
+            << c.samples << " " << c.rate << " " << c.hzoom;
     }
     EXPECT_FALSE(PlanWholeWaveBar(1, 22050, 825).moves); // the main window's, with 1 sample
 }
