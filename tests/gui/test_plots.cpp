@@ -20,11 +20,8 @@ using namespace tavrel::test;
 namespace {
 
 bool AnyDark(const Canvas& c, QRect area) {
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (qGray(c.Pixel(x, y)) < 128)
-                return true;
-    return false;
+    return Count(
+               c.Image(), [](QRgb p) { return qGray(p) < 128; }, area) > 0;
 }
 
 } // namespace
