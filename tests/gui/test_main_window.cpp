@@ -151,6 +151,7 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     p1->SetOuterGeometry(104, 64, 520, 152);
     p2->SetOuterGeometry(104, 240, 520, 200);
     window->Picture3_MouseDown(1, 0, 100, 20); // nothing loaded: nothing happens
+    window->Picture1_MouseDown(1, 0, 50, 0);
     EXPECT_TRUE(Blank(p3) && Blank(p1));
 
     Load("sum.wav", Mono16(8000, 4000, HarmonicSum));
@@ -164,7 +165,7 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     // Magnify from x = 10.7: marker at 10, region from Int(3999 x 10 / 521), peak 64 of 76 px.
     window->Picture3_MouseDown(1, 0, 10.7f, 30);
     EXPECT_EQ(Column(p3, 10, Black), 57);
-    EXPECT_EQ(S().RegionData[0], S().WaveData[76]);
+    EXPECT_EQ(std::pair(S().RegionData[0], S().RegionLength), std::pair(S().WaveData[76], 521));
     const QImage& m = Img(p1);
     EXPECT_EQ(CountColour(m, Red, QRect(0, 12, 520, 129)), CountColour(m, Red));
     EXPECT_GT(
@@ -173,7 +174,9 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     // Two marks in reverse order; the period's texts in light blue above the wave.
     window->Picture1_MouseDown(1, 0, 150.4f, 0);
     window->Picture1_MouseDown(1, 0, 50, 0);
-    EXPECT_EQ(S().PeriodSamples, 100);
+    EXPECT_TRUE(S().PeriodSamples == 100 && S().PeriodData[0] == S().RegionData[50] &&
+                S().PeriodData[100] == S().RegionData[150]);
+    EXPECT_FLOAT_EQ(S().FundFreq, 80.0f);
     EXPECT_EQ(Column(p1, 150, Black), 152);
     EXPECT_EQ(CountColour(m, Black, QRect(50, 50, 1, 102)), 102); // the texts stand above
     EXPECT_GT(std::min(CountColour(m, Blue, QRect(5, 5, 120, 18)),
@@ -198,10 +201,16 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     window->Cmd_fft_Click();
     EXPECT_EQ(TopmostOf(Img(p2), Blue, 12 + 14), 20);
 
-    // Marks too close are refused and leave the plot empty; the next click starts over.
+    // Marks too close are refused and leave the plot empty, as is a rate of 0 (a pair 120
+    // apart); the next click starts over, the period captured before kept.
     window->Picture1_MouseDown(1, 0, 302.9f, 0);
     EXPECT_EQ(Messages(), (Texts{"もう一度、上の全波形をマウスでクリックしてください。"}));
     EXPECT_TRUE(Blank(p1));
+    window->txtSamplesPerSec->setText("0");
+    window->Picture1_MouseDown(1, 0, 300, 0);
+    window->Picture1_MouseDown(1, 0, 420, 0);
+    EXPECT_EQ(Messages(), Texts{MarkRefusalMessage(CaptureResult::BadRate)});
+    EXPECT_TRUE(S().PeriodSamples == 100 && S().PeriodReady);
     window->Picture1_MouseDown(1, 0, 300, 0);
 
     // The period is measured at the rate the box holds now, typed full-width.
