@@ -253,7 +253,7 @@ TEST_F(MainWindowTest, ResizedWindowRedrawsItsPlotsForTheNewSize) {
     EXPECT_EQ(S().RegionData[w1], S().WaveData[S().RegionStartSample + w1]);
 }
 
-TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecording) {
+TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecordingAndOneNamedAtStartLoads) {
     Load("good.wav", Mono16(8000, 4000, [](int i) { return 50 * std::sin(i * 0.1); }));
     window->Picture3_MouseDown(1, 0, 10, 10);
     const QImage wholeBefore = Img(p3);
@@ -282,25 +282,17 @@ TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecording) {
     EXPECT_GT(CountColour(Img(p1), Red), 500);
     EXPECT_EQ(QFileInfo(dialogs.lastStartDir).canonicalFilePath(),
               QFileInfo(dir.path()).canonicalFilePath());
-}
 
-// A file named on the command line is taken as if chosen in the dialog.
-TEST_F(MainWindowTest, FileNamedAtStartIsLoadedLikeAChosenOne) {
+    // A file named on the command line, relative to the working folder, is taken as if
+    // chosen in the dialog, which then starts in its folder.
     const auto restore = qScopeGuard([old = QDir::currentPath()] { QDir::setCurrent(old); });
     QDir::setCurrent(dir.path());
-    WriteFile(dir, "bad.wav", Bytes(40, 'x'));
-    window->OpenFromCommandLine("bad.wav");
-    EXPECT_EQ(Messages(), (Texts{"認識できないファイル形式です。"}));
-    EXPECT_TRUE(S().WaveData.empty() && Blank(p3));
-
     QDir(dir.path()).mkdir("lesson");
     WriteFile(dir, "lesson/a.wav", Mono16(8000, 4000, HarmonicSum));
     window->OpenFromCommandLine("lesson/a.wav");
-    EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(Messages().empty() && Img(p3) != wholeBefore);
     EXPECT_EQ(std::pair(S().FileName, window->lblFilename->text()),
               std::pair(dir.filePath("lesson/a.wav"), QStringLiteral("a.wav")));
-    EXPECT_GT(CountColour(Img(p3), Red), 500);
-    dialogs.nextPath.clear();
     window->Command1_Click();
     EXPECT_EQ(dialogs.lastStartDir, dir.filePath("lesson"));
 }
