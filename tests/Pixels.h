@@ -8,8 +8,8 @@ namespace tavrel::test {
 inline const QRgb Red = qRgb(255, 0, 0), Blue = qRgb(0, 0, 255), Black = qRgb(0, 0, 0),
                   White = qRgb(255, 255, 255), PaleCyan = qRgb(192, 255, 255);
 
-// Pixels whose colour `is` accepts, in the whole image or in an area of it.
-inline int Count(const QImage& img, auto is, QRect area = QRect()) {
+// Pixels whose colour `is` accepts, in an area of the image or, if it is null, in all of it.
+inline int Count(const QImage& img, QRect area, auto is) {
     area = (area.isNull() ? img.rect() : area).intersected(img.rect());
     int n = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
@@ -19,8 +19,7 @@ inline int Count(const QImage& img, auto is, QRect area = QRect()) {
 }
 
 inline int CountColour(const QImage& img, QRgb colour, QRect area = QRect()) {
-    return Count(
-        img, [colour](QRgb c) { return c == (colour | 0xff000000u); }, area);
+    return Count(img, area, [colour](QRgb c) { return c == (colour | 0xff000000u); });
 }
 
 // Highest row of column x in this colour, or -1.

@@ -71,8 +71,8 @@ protected:
         ASSERT_TRUE(render.waitForFinished(60000));
         const QImage page(dir.filePath("page.png"));
         ASSERT_LT(page.width(), page.height());
-        EXPECT_GT(Count(page, [](QRgb c) { return Leads(qRed(c), qGreen(c), qBlue(c)); }), 50);
-        EXPECT_GT(Count(page, [](QRgb c) { return Leads(qBlue(c), qRed(c), qGreen(c)); }), 200);
+        EXPECT_GT(Count(page, {}, [](QRgb c) { return Leads(qRed(c), qGreen(c), qBlue(c)); }), 50);
+        EXPECT_GT(Count(page, {}, [](QRgb c) { return Leads(qBlue(c), qRed(c), qGreen(c)); }), 200);
     }
     static const QImage& Img(PictureBox* p) { return p->Pic().Image(); }
     static bool Blank(PictureBox* p) {

@@ -17,14 +17,9 @@
 using namespace tavrel;
 using namespace tavrel::test;
 
-namespace {
-
-bool AnyDark(const Canvas& c, QRect area) {
-    return Count(
-               c.Image(), [](QRgb p) { return qGray(p) < 128; }, area) > 0;
-}
-
-} // namespace
+const auto AnyDark = [](const Canvas& c, QRect area) {
+    return Count(c.Image(), area, [](QRgb p) { return qGray(p) < 128; });
+};
 
 // A filled box covers both corners' pixels, as a line does: a bar stands on its base row.
 TEST(Drawing, BoxesAndLinesCoverTheirCornerPixels) {

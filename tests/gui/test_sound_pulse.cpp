@@ -114,15 +114,12 @@ private:
 // 16-bit sines of (hz, seconds) one after the other, the same on every channel.
 wavtest::Bytes Tones(std::uint32_t rate, std::uint16_t channels,
                      std::vector<std::pair<double, double>> parts) {
-    wavtest::WavDesc d{.channels = channels, .rate = rate, .bits = 16, .data = {}};
+    std::vector<int> v;
     double phase = 0;
     for (const auto& [hz, seconds] : parts)
-        for (long i = 0; i < std::lround(seconds * rate); ++i) {
-            const long v = std::lround(12000 * std::sin(phase += 2 * std::numbers::pi * hz / rate));
-            for (int c = 0; c < channels; ++c)
-                wavtest::Put(d.data, std::uint16_t(v), 2);
-        }
-    return wavtest::MakeWav(d);
+        for (long i = 0; i < std::lround(seconds * rate); ++i)
+            v.push_back(int(std::lround(12000 * std::sin(phase += 2 * M_PI * hz / rate))));
+    return wavtest::MakeWav({1, channels, rate, 16, wavtest::Samples16(std::vector(channels, v))});
 }
 
 } // namespace
