@@ -79,7 +79,7 @@ protected:
         return CountColour(Img(p), White) == Img(p).width() * Img(p).height();
     }
     static int Column(PictureBox* p, int x, QRgb c) {
-        return CountColour(Img(p), c, QRect(x, 0, 1, 999));
+        return CountColour(Img(p), c, {x, 0, 1, 999});
     }
     AnalysisState& S() { return window->State(); }
     Texts Messages() { return std::exchange(dialogs.messages, {}); }
@@ -93,13 +93,10 @@ protected:
 
 // A letter for each colour a student tells apart; anything else is '?'.
 std::string Letters(const Canvas& c, std::initializer_list<QPoint> points) {
-    static const std::map<QRgb, char> names{
-        {0x0000ff, 'b'}, {0x008080, 'c'}, {0xff00ff, 'm'}, {0xff0000, 'r'}, {0xffffff, 'w'}};
+    const QList<QRgb> colours = {0xff0000ff, 0xff008080, 0xffff00ff, 0xffff0000, 0xffffffff};
     std::string out;
-    for (const QPoint p : points) {
-        const auto it = names.find(c.Pixel(p.x(), p.y()) & 0xffffffu);
-        out += it == names.end() ? '?' : it->second;
-    }
+    for (const QPoint p : points)
+        out += "?bcmrw"[colours.indexOf(c.Pixel(p.x(), p.y()) | 0xff000000u) + 1];
     return out;
 }
 
