@@ -9,7 +9,7 @@
 //                  512-point Hamming frames, as a whole process
 //
 // Goals: WindowDrawing within 1.5 x Floor, and below SoxProcess.
-#include "FakeSoundOutput.h"
+#include "Fakes.h"
 
 #include "sound/Ticks.h"
 #include "ui/Canvas.h"

@@ -1,23 +1,42 @@
 #pragma once
-// Stand-ins for everything the windows need of the machine, in one place.
+// Everything the windows need of the machine, with dialogs scripted as a person would answer.
 
-#include "FakeDialogs.h"
-#include "FakeSoundOutput.h"
-#include "FakeTickClock.h"
+#include "Fakes.h"
 
 #include "app/Platform.h"
-#include "sound/RecorderLauncher.h"
+#include "ui/Dialogs.h"
 
-#include <QStringList>
+#include <QDialog>
+#include <QPointer>
+#include <QPrinter>
 
 namespace tavrel::test {
 
-struct FakeProgramStarter : ProgramStarter {
-    bool StartDetached(const QString& path) override {
-        started << path;
-        return true;
+struct FakeDialogs : Dialogs {
+    void MessageBox(QWidget*, const QString& text, bool withExclamation) override {
+        messages.push_back(text);
+        exclamation = withExclamation;
     }
-    QStringList started;
+    QString OpenFile(QWidget*, const QString& filter, const QString& startDir) override {
+        lastFilter = filter;
+        lastStartDir = startDir;
+        return nextPath;
+    }
+    bool ChoosePrinter(QWidget*, QPrinter& printer) override {
+        if (preparePrinter)
+            preparePrinter(printer);
+        return acceptPrint;
+    }
+    void ShowModal(QDialog& dialog) override { // shown but not waited for: the test closes it
+        modal = &dialog;
+        dialog.show();
+    }
+
+    std::vector<QString> messages;
+    QString nextPath, lastFilter, lastStartDir;
+    bool exclamation = false, acceptPrint = false; // the last message's icon
+    std::function<void(QPrinter&)> preparePrinter;
+    QPointer<QDialog> modal;
 };
 
 struct FakePlatform {

@@ -5,8 +5,6 @@
 #include "WavTestFiles.h"
 #include "wavein/WavReader.h"
 
-#include <algorithm>
-
 namespace wavtest {
 
 using enum tavrel::WavError;
@@ -22,13 +20,6 @@ struct WavCase {
 inline Bytes Wav(std::uint16_t tag, std::uint16_t channels, std::uint16_t bits, Bytes data,
                  std::uint32_t rate = 22050, int blockAlign = -1, std::int64_t byteRate = -1) {
     return MakeWav({tag, channels, rate, bits, std::move(data), blockAlign, byteRate});
-}
-
-// `file` with `bytes` written from `at` on, cut to `keep` bytes.
-inline Bytes Patched(Bytes file, std::size_t at, Bytes bytes, std::size_t keep = 1 << 30) {
-    std::copy(bytes.begin(), bytes.end(), file.begin() + long(at));
-    file.resize(std::min(file.size(), keep));
-    return file;
 }
 
 inline std::vector<WavCase> WavCases() {

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -10,16 +11,10 @@ namespace wavtest {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline void Put16(Bytes& b, unsigned v) {
-    b.insert(b.end(), {std::uint8_t(v), std::uint8_t(v >> 8)});
-}
-inline void Put32(Bytes& b, std::uint32_t v) {
-    Put16(b, v & 0xffff);
-    Put16(b, v >> 16);
-}
-inline void PutId(Bytes& b, const char* id) {
-    for (int k = 0; k < 4; ++k)
-        b.push_back(std::uint8_t(id[k]));
+// `v` little-endian in `bytes` bytes.
+inline void Put(Bytes& b, std::uint32_t v, int bytes) {
+    for (int k = 0; k < bytes; ++k)
+        b.push_back(std::uint8_t(v >> 8 * k));
 }
 
 struct Chunk {
@@ -29,8 +24,8 @@ struct Chunk {
 };
 
 inline void PutChunk(Bytes& b, const Chunk& c) {
-    PutId(b, c.id);
-    Put32(b, std::uint32_t(c.body.size()));
+    b.insert(b.end(), c.id, c.id + 4);
+    Put(b, std::uint32_t(c.body.size()), 4);
     b.insert(b.end(), c.body.begin(), c.body.end());
     if (c.body.size() % 2 && c.pad)
         b.push_back(0);
@@ -63,10 +58,10 @@ inline Bytes FormatBody(const WavDesc& s) {
     // The bits again are the valid bits; sub begins the sub-format GUID, the tail ends it.
     const unsigned values[] = {s.tag,  s.channels, s.rate, byteRate, align,
                                s.bits, extra,      s.bits, mask,     sub};
-    const unsigned widths[] = {2, 2, 4, 4, 2, 2, 2, 2, 4, 4};
+    const int widths[] = {2, 2, 4, 4, 2, 2, 2, 2, 4, 4};
     Bytes f;
     for (int i = 0; i < 10; ++i)
-        widths[i] == 2 ? Put16(f, values[i]) : Put32(f, values[i]);
+        Put(f, values[i], widths[i]);
     f.insert(f.end(), {0, 0, 0x10, 0, 0x80, 0, 0, 0xaa, 0, 0x38, 0x9b, 0x71});
     f.resize(size);
     return f;
@@ -76,12 +71,20 @@ inline Bytes MakeWav(const WavDesc& s) {
     return Riff({{"fmt ", FormatBody(s)}, {"data", s.data}});
 }
 
+// 16-bit samples, the channels' i-th values making frame i.
 inline Bytes Samples16(const std::vector<std::vector<int>>& channels) {
     Bytes b;
     for (std::size_t i = 0; i < channels[0].size(); ++i)
         for (const auto& ch : channels)
-            Put16(b, std::uint16_t(ch[i]));
+            Put(b, std::uint16_t(ch[i]), 2);
     return b;
+}
+
+// `file` with `bytes` written from `at` on, cut to `keep` bytes.
+inline Bytes Patched(Bytes file, std::size_t at, Bytes bytes, std::size_t keep = 1 << 30) {
+    std::copy(bytes.begin(), bytes.end(), file.begin() + long(at));
+    file.resize(std::min(file.size(), keep));
+    return file;
 }
 
 inline QString WriteFile(const QTemporaryDir& dir, const QString& name, const Bytes& bytes) {

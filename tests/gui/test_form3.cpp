@@ -1,7 +1,6 @@
 // The voiceprint pixel by pixel, and its window at the designed size on a clock that
 // moves only as the window yields.
-#include "FakeSoundOutput.h"
-#include "FakeTickClock.h"
+#include "Fakes.h"
 #include "Pixels.h"
 
 #include "ui/Canvas.h"

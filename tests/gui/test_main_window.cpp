@@ -2,8 +2,8 @@
 // with scripted dialogs.
 #include "FakePlatform.h"
 #include "Pixels.h"
-#include "TestWav.h"
 #include "Tools.h"
+#include "WavCases.h"
 
 #include "analysis/HarmChart.h"
 #include "app/LoadMessages.h"
@@ -17,35 +17,24 @@
 #include "ui/WindowOps.h"
 #include "voiceprint/Form3.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProcess>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScopeGuard>
-#include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
+#include <QtWidgets>
 
-#include <cmath>
 #include <map>
 
 using namespace tavrel;
 using namespace tavrel::test;
+using namespace wavtest;
 using Texts = std::vector<QString>;
 
 namespace {
 
 // A 16-bit mono recording whose WaveData equals f(i): raw v = 64 f + 128.
-QByteArray Mono16(int rate, int n, const std::function<double(int)>& f) {
+Bytes Mono16(std::uint32_t rate, int n, const std::function<double(int)>& f) {
     std::vector<int> s;
     for (int i = 0; i < n; ++i)
         s.push_back(int(std::lround(64 * f(i) + 128)));
-    return PcmWav(1, 16, rate, s);
+    return MakeWav({.rate = rate, .bits = 16, .data = Samples16({s})});
 }
 
 // A period of exactly 100 samples: harmonics 1, 2 and 3 at 40, 20 and 10.
@@ -61,9 +50,8 @@ protected:
         window->resize(640, 480);
         window->ApplyLayout(640, 480);
     }
-    void Load(const QString& name, const QByteArray& bytes) {
-        dialogs.nextPath = dir.filePath(name);
-        ASSERT_TRUE(bytes.isNull() || WriteBytes(dialogs.nextPath, bytes));
+    void Load(const QString& name, const Bytes& bytes) {
+        dialogs.nextPath = WriteFile(dir, name, bytes);
         window->Command1_Click();
     }
     void AnalyseHarmonicSum() {
@@ -73,6 +61,7 @@ protected:
         window->Picture1_MouseDown(1, 0, 150, 0);
         window->Cmd_fft_Click();
     }
+    static bool Leads(int a, int b, int c) { return a - b > 80 && a - c > 80; }
     // The waves (reddish), bars and texts (bluish) on one portrait page; thin lines blend.
     void ExpectPageShowsThePlots(const QString& pdf) {
         REQUIRE_TOOL("pdftoppm");
@@ -82,30 +71,18 @@ protected:
         ASSERT_TRUE(render.waitForFinished(60000));
         const QImage page(dir.filePath("page.png"));
         ASSERT_LT(page.width(), page.height());
-        int reddish = 0, bluish = 0;
-        for (int y = 0; y < page.height(); ++y)
-            for (int x = 0; x < page.width(); ++x) {
-                const QColor c = page.pixelColor(x, y);
-                reddish += c.red() - c.green() > 80 && c.red() - c.blue() > 80;
-                bluish += c.blue() - c.red() > 80 && c.blue() - c.green() > 80;
-            }
-        EXPECT_GT(reddish, 50);
-        EXPECT_GT(bluish, 200);
+        EXPECT_GT(Count(page, {}, [](QRgb c) { return Leads(qRed(c), qGreen(c), qBlue(c)); }), 50);
+        EXPECT_GT(Count(page, {}, [](QRgb c) { return Leads(qBlue(c), qRed(c), qGreen(c)); }), 200);
     }
     static const QImage& Img(PictureBox* p) { return p->Pic().Image(); }
     static bool Blank(PictureBox* p) {
         return CountColour(Img(p), White) == Img(p).width() * Img(p).height();
     }
     static int Column(PictureBox* p, int x, QRgb c) {
-        return CountColour(Img(p), c, QRect(x, 0, 1, 999));
+        return CountColour(Img(p), c, {x, 0, 1, 999});
     }
     AnalysisState& S() { return window->State(); }
-    Texts Messages() {
-        Texts texts;
-        for (const ShownMessage& m : std::exchange(dialogs.messages, {}))
-            texts.push_back(m.text);
-        return texts;
-    }
+    Texts Messages() { return std::exchange(dialogs.messages, {}); }
 
     QTemporaryDir dir;
     FakePlatform fake;
@@ -116,13 +93,10 @@ protected:
 
 // A letter for each colour a student tells apart; anything else is '?'.
 std::string Letters(const Canvas& c, std::initializer_list<QPoint> points) {
-    static const std::map<QRgb, char> names{
-        {0x0000ff, 'b'}, {0x008080, 'c'}, {0xff00ff, 'm'}, {0xff0000, 'r'}, {0xffffff, 'w'}};
+    const QList<QRgb> colours = {0xff0000ff, 0xff008080, 0xffff00ff, 0xffff0000, 0xffffffff};
     std::string out;
-    for (const QPoint p : points) {
-        const auto it = names.find(c.Pixel(p.x(), p.y()) & 0xffffffu);
-        out += it == names.end() ? '?' : it->second;
-    }
+    for (const QPoint p : points)
+        out += "?bcmrw"[colours.indexOf(c.Pixel(p.x(), p.y()) | 0xff000000u) + 1];
     return out;
 }
 
@@ -174,6 +148,7 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     p1->SetOuterGeometry(104, 64, 520, 152);
     p2->SetOuterGeometry(104, 240, 520, 200);
     window->Picture3_MouseDown(1, 0, 100, 20); // nothing loaded: nothing happens
+    window->Picture1_MouseDown(1, 0, 50, 0);
     EXPECT_TRUE(Blank(p3) && Blank(p1));
 
     Load("sum.wav", Mono16(8000, 4000, HarmonicSum));
@@ -187,7 +162,7 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     // Magnify from x = 10.7: marker at 10, region from Int(3999 x 10 / 521), peak 64 of 76 px.
     window->Picture3_MouseDown(1, 0, 10.7f, 30);
     EXPECT_EQ(Column(p3, 10, Black), 57);
-    EXPECT_EQ(S().RegionData[0], S().WaveData[76]);
+    EXPECT_EQ(std::pair(S().RegionData[0], S().RegionLength), std::pair(S().WaveData[76], 521));
     const QImage& m = Img(p1);
     EXPECT_EQ(CountColour(m, Red, QRect(0, 12, 520, 129)), CountColour(m, Red));
     EXPECT_GT(
@@ -196,7 +171,9 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     // Two marks in reverse order; the period's texts in light blue above the wave.
     window->Picture1_MouseDown(1, 0, 150.4f, 0);
     window->Picture1_MouseDown(1, 0, 50, 0);
-    EXPECT_EQ(S().PeriodSamples, 100);
+    EXPECT_TRUE(S().PeriodSamples == 100 && S().PeriodData[0] == S().RegionData[50] &&
+                S().PeriodData[100] == S().RegionData[150]);
+    EXPECT_FLOAT_EQ(S().FundFreq, 80.0f);
     EXPECT_EQ(Column(p1, 150, Black), 152);
     EXPECT_EQ(CountColour(m, Black, QRect(50, 50, 1, 102)), 102); // the texts stand above
     EXPECT_GT(std::min(CountColour(m, Blue, QRect(5, 5, 120, 18)),
@@ -221,10 +198,16 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     window->Cmd_fft_Click();
     EXPECT_EQ(TopmostOf(Img(p2), Blue, 12 + 14), 20);
 
-    // Marks too close are refused and leave the plot empty; the next click starts over.
+    // Marks too close are refused and leave the plot empty, as is a rate of 0 (a pair 120
+    // apart); the next click starts over, the period captured before kept.
     window->Picture1_MouseDown(1, 0, 302.9f, 0);
     EXPECT_EQ(Messages(), (Texts{"もう一度、上の全波形をマウスでクリックしてください。"}));
     EXPECT_TRUE(Blank(p1));
+    window->txtSamplesPerSec->setText("0");
+    window->Picture1_MouseDown(1, 0, 300, 0);
+    window->Picture1_MouseDown(1, 0, 420, 0);
+    EXPECT_EQ(Messages(), Texts{MarkRefusalMessage(CaptureResult::BadRate)});
+    EXPECT_TRUE(S().PeriodSamples == 100 && S().PeriodReady);
     window->Picture1_MouseDown(1, 0, 300, 0);
 
     // The period is measured at the rate the box holds now, typed full-width.
@@ -267,33 +250,25 @@ TEST_F(MainWindowTest, ResizedWindowRedrawsItsPlotsForTheNewSize) {
     EXPECT_EQ(S().RegionData[w1], S().WaveData[S().RegionStartSample + w1]);
 }
 
-TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecording) {
+TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecordingAndOneNamedAtStartLoads) {
     Load("good.wav", Mono16(8000, 4000, [](int i) { return 50 * std::sin(i * 0.1); }));
     window->Picture3_MouseDown(1, 0, 10, 10);
     const QImage wholeBefore = Img(p3);
     const FloatArray dataBefore = S().WaveData;
 
-    const QByteArray hundred = PcmWav(1, 16, 8000, std::vector<int>(100, 5));
-    QByteArray noData = PcmWav(1, 16, 8000, {1, 2, 3}), adpcm = hundred;
-    noData.replace(36, 4, "junk");
-    adpcm[20] = 2;
-    const std::vector<std::tuple<const char*, QByteArray, WavError>> cases = {
-        {"text.wav", "this is not a recording at all\n", WavError::NotRiffWave},
-        {"nodata.wav", noData, WavError::NoDataChunk},
-        {"short.wav", hundred.chopped(50), WavError::DataTruncated},
-        {"adpcm.wav", adpcm, WavError::UnsupportedFormat},
-        {"oneframe.wav", PcmWav(1, 16, 8000, {7}), WavError::TooFewFrames},
-        {"gone.wav", QByteArray(), WavError::CannotOpen}, // vanished after the dialog
-    };
-    for (const auto& [name, bytes, error] : cases) {
-        Load(name, bytes);
-        ASSERT_EQ(dialogs.messages.size(), 1u) << name;
-        EXPECT_EQ(std::pair(dialogs.messages[0].text, dialogs.messages[0].exclamation),
-                  std::pair(LoadErrorMessage(error), error == WavError::NotRiffWave));
-        dialogs.messages.clear();
+    // A file of each kind the reader refuses; one in a folder gone after the dialog.
+    std::map<WavError, WavCase> refused = {{CannotOpen, {"gone/a", {}, {}, CannotOpen}}};
+    for (const WavCase& c : WavCases())
+        if (c.error != None)
+            refused.try_emplace(c.error, c);
+    for (const auto& [error, c] : refused) {
+        Load(QString(c.name) + ".wav", c.file);
+        EXPECT_EQ(std::pair(Messages(), dialogs.exclamation),
+                  std::pair(Texts{LoadErrorMessage(error)}, error == NotRiffWave))
+            << c.name;
         EXPECT_EQ((Texts{window->lblFilename->text(), window->txtSamplesPerSec->text()}),
-                  (Texts{name, "8000"}));
-        EXPECT_TRUE(S().WaveData == dataBefore && Img(p3) == wholeBefore && Blank(p1)) << name;
+                  (Texts{QFileInfo(dialogs.nextPath).fileName(), "8000"}));
+        EXPECT_TRUE(S().WaveData == dataBefore && Img(p3) == wholeBefore && Blank(p1)) << c.name;
     }
 
     // Nor does a cancelled dialog: the one shown is played and works; the dialog stays put.
@@ -304,25 +279,17 @@ TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecording) {
     EXPECT_GT(CountColour(Img(p1), Red), 500);
     EXPECT_EQ(QFileInfo(dialogs.lastStartDir).canonicalFilePath(),
               QFileInfo(dir.path()).canonicalFilePath());
-}
 
-// A file named on the command line is taken as if chosen in the dialog.
-TEST_F(MainWindowTest, FileNamedAtStartIsLoadedLikeAChosenOne) {
+    // A file named on the command line, relative to the working folder, is taken as if
+    // chosen in the dialog, which then starts in its folder.
     const auto restore = qScopeGuard([old = QDir::currentPath()] { QDir::setCurrent(old); });
     QDir::setCurrent(dir.path());
-    WriteBytes(dir.filePath("bad.wav"), QByteArray("not a recording"));
-    window->OpenFromCommandLine("bad.wav");
-    EXPECT_EQ(Messages(), (Texts{"認識できないファイル形式です。"}));
-    EXPECT_TRUE(S().WaveData.empty() && Blank(p3));
-
     QDir(dir.path()).mkdir("lesson");
-    WriteBytes(dir.filePath("lesson/a.wav"), Mono16(8000, 4000, HarmonicSum));
+    WriteFile(dir, "lesson/a.wav", Mono16(8000, 4000, HarmonicSum));
     window->OpenFromCommandLine("lesson/a.wav");
-    EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(Messages().empty() && Img(p3) != wholeBefore);
     EXPECT_EQ(std::pair(S().FileName, window->lblFilename->text()),
               std::pair(dir.filePath("lesson/a.wav"), QStringLiteral("a.wav")));
-    EXPECT_GT(CountColour(Img(p3), Red), 500);
-    dialogs.nextPath.clear();
     window->Command1_Click();
     EXPECT_EQ(dialogs.lastStartDir, dir.filePath("lesson"));
 }
@@ -351,7 +318,7 @@ TEST_F(MainWindowTest, SettingsAndVersionDialogs) {
     form->Option1->setChecked(true);
     form->Cmd_End_Click();
     EXPECT_EQ(std::pair(int(S().RefLevel), int(S().AmpNormalize)), std::pair(106, 1));
-    Load("eight.wav", PcmWav(1, 8, 8000, {166, 106, 106})); // the level counts from here on
+    Load("eight.wav", MakeWav({.data = {166, 106, 106}})); // the level counts from here on
     EXPECT_EQ(std::pair(S().WaveData[0], S().WaveData[1]), std::pair(60.0f, 0.0f));
 
     // The version window shows modally, its feature list whole above the button.
@@ -451,8 +418,7 @@ TEST_F(MainWindowTest, VoiceprintAndRecorderButtons) {
     qputenv("PATH", dir.path().toLocal8Bit());
     window->CmdRec_Click(); // none there: nothing happens
     EXPECT_TRUE(fake.programs.started.isEmpty());
-    ASSERT_TRUE(WriteBytes(dir.filePath("kwave"), "#!/bin/sh\n"));
-    QFile::setPermissions(dir.filePath("kwave"), QFile::ReadOwner | QFile::ExeOwner);
+    Script(dir, "kwave");
     window->CmdRec->click();
     EXPECT_EQ(fake.programs.started, QStringList{dir.filePath("kwave")});
 }
@@ -514,8 +480,7 @@ TEST_F(SynthesisWindowTest, OpensFromTheMainWindowOnlyForAPeriodItHolds) {
     window->State().PeriodSamples = 513;
     window->Cmdgousei_Click();
     EXPECT_FALSE(dialogs.modal);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, SynthPeriodTooLongMessage);
+    EXPECT_EQ(Messages(), Texts{SynthPeriodTooLongMessage});
     window->State().PeriodSamples = 100;
 
     // Closed by the title bar: the marks stay on the chart.

@@ -17,17 +17,9 @@
 using namespace tavrel;
 using namespace tavrel::test;
 
-namespace {
-
-bool AnyDark(const Canvas& c, QRect area) {
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (qGray(c.Pixel(x, y)) < 128)
-                return true;
-    return false;
-}
-
-} // namespace
+const auto AnyDark = [](const Canvas& c, QRect area) {
+    return Count(c.Image(), area, [](QRgb p) { return qGray(p) < 128; });
+};
 
 // A filled box covers both corners' pixels, as a line does: a bar stands on its base row.
 TEST(Drawing, BoxesAndLinesCoverTheirCornerPixels) {

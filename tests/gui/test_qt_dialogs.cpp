@@ -1,19 +1,11 @@
 // The real dialogs, answered by a timer as a person would: the seam itself works.
-#include "TestWav.h"
+#include "WavTestFiles.h"
 
 #include "app/SettingsDialogs.h"
 #include "ui/Dialogs.h"
 
-#include <QApplication>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPointer>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
+#include <QtPrintSupport>
+#include <QtWidgets>
 #include <gtest/gtest.h>
 
 using namespace tavrel;
@@ -54,7 +46,7 @@ TEST(QtDialogs, AnsweredAsAPersonWould) {
 
     // The open dialog starts in the folder given, with the program's filter.
     QTemporaryDir dir;
-    ASSERT_TRUE(test::WriteBytes(dir.filePath("a.wav"), test::PcmWav(1, 8, 8000, {1, 2, 3})));
+    wavtest::WriteFile(dir, "a.wav", {});
     auto open = AnswerWhenShown<QFileDialog>([&](QFileDialog* d) {
         EXPECT_EQ(d->directory().absolutePath(), QDir(dir.path()).absolutePath());
         EXPECT_EQ(d->nameFilters(), (QStringList{"波形 (*.wav *.wave)", "すべて (*.*)"}));

@@ -1,14 +1,19 @@
-// The real output from the windows as a real server hears it; images: synthesis tests.
+// The real output as a real audio server's null sink plays it (start_pulse in
+// scripts/services.sh), recorded from its monitor with parec as mono 16-bit samples.
 #include "FakePlatform.h"
-#include "PulseMonitor.h"
+#include "Tools.h"
 #include "WavTestFiles.h"
+
 #include "app/MainWindow.h"
 #include "sound/QtSoundOutput.h"
+#include "synthesis/Form2.h"
 #include "voiceprint/Form3.h"
 
 #include <QDeadlineTimer>
+#include <QLockFile>
+#include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
+#include <QTest>
 #include <unistd.h>
 
 using namespace tavrel;
@@ -16,18 +21,105 @@ using namespace tavrel::test;
 
 namespace {
 
+constexpr int MonitorRate = 44100;
+using Samples = std::vector<std::int16_t>;
+
+// Empty when a server answers at PULSE_SERVER and parec is there; else why not.
+QString SoundServerMissing() {
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER") || Tool("parec").isEmpty())
+        return "PULSE_SERVER (scripts/services.sh: start_pulse) or parec (pulseaudio-utils)";
+    QProcess info;
+    info.start("pactl", {"info"});
+    if (!info.waitForFinished(5000) || info.exitCode() != 0) // a signal's number if it crashed
+        return "no sound server answers at " + qEnvironmentVariable("PULSE_SERVER");
+    return {};
+}
+
+// Rising zero crossings, placed between samples; the sink's silence is exact zeros.
+std::vector<double> Crossings(const Samples& s, std::size_t from, std::size_t to) {
+    std::vector<double> at;
+    for (std::size_t i = from + 1; i < to; ++i)
+        if (s[i - 1] < 0 && s[i] >= 0)
+            at.push_back(double(i - 1) + s[i - 1] / double(s[i - 1] - s[i]));
+    return at;
+}
+
+// Which of `tones` each 20 ms block holds, runs merged; all periods within 5 %,
+// so a block of silence, of a change, or of two at once holds none.
+std::vector<int> PitchRuns(const Samples& s, std::size_t from, std::initializer_list<int> tones) {
+    std::vector<int> runs;
+    for (std::size_t i = from; i + MonitorRate / 50 <= s.size(); i += MonitorRate / 50) {
+        const std::vector<double> at = Crossings(s, i, i + MonitorRate / 50);
+        for (int t : tones) {
+            auto off = [t](double a, double b) {
+                return std::abs((b - a) * t / MonitorRate - 1) > 0.05;
+            };
+            if (at.size() > 2 && std::adjacent_find(at.begin(), at.end(), off) == at.end() &&
+                (runs.empty() || runs.back() != t))
+                runs.push_back(t);
+        }
+    }
+    return runs;
+}
+
+// Records while the event loop runs. Holds the server from Start() on: ctest
+// runs tests side by side, and the monitor hears every sound played.
+class MonitorRecording {
+public:
+    MonitorRecording() {
+        QObject::connect(&m_parec, &QProcess::readyReadStandardOutput, &m_parec,
+                         [this] { Collect(); });
+        m_clock.start();
+    }
+    ~MonitorRecording() { m_parec.close(); }
+
+    bool Start() {
+        if (!m_lock.tryLock(120000)) // bounded: a stuck holder fails the test, not hangs it
+            return false;
+        m_parec.start("parec", {"-d", "null.monitor", "--raw", "--format=s16le", "--channels=1",
+                                "--rate=" + QString::number(MonitorRate), "--latency-msec=20"});
+        for (int k = 0; k < 100 && samples.empty(); ++k)
+            RunFor(100);
+        return !samples.empty();
+    }
+    void RunFor(int ms) {
+        QTest::qWait(ms);
+        Collect();
+    }
+    // The sample playing now, never placed late: a piece arrives after it played,
+    // so the earliest (arrival - length so far) is the latest sample 0 played.
+    std::size_t Now() const {
+        return std::size_t(std::max<qint64>(0, m_clock.elapsed() - m_startMs) * MonitorRate / 1000);
+    }
+
+    Samples samples;
+
+private:
+    void Collect() {
+        const QByteArray b = m_parec.read(m_parec.bytesAvailable() / 2 * 2);
+        for (qsizetype k = 0; k < b.size(); k += 2)
+            samples.push_back(std::int16_t(std::uint8_t(b[k]) | std::uint8_t(b[k + 1]) << 8));
+        if (!samples.empty())
+            m_startMs = std::min(m_startMs,
+                                 m_clock.elapsed() - qint64(samples.size()) * 1000 / MonitorRate);
+    }
+
+    QLockFile m_lock{QString("/tmp/tavrel-sound-tests-%1.lock")
+                         .arg(qHash(qEnvironmentVariable("PULSE_SERVER")))};
+    QElapsedTimer m_clock;
+    QProcess m_parec;
+    qint64 m_startMs = INT64_MAX;
+};
+
 // 16-bit sines of (hz, seconds) one after the other, the same on every channel.
 wavtest::Bytes Tones(std::uint32_t rate, std::uint16_t channels,
                      std::vector<std::pair<double, double>> parts) {
-    wavtest::WavDesc d{.channels = channels, .rate = rate, .bits = 16, .data = {}};
+    std::vector<int> v;
     double phase = 0;
     for (const auto& [hz, seconds] : parts)
-        for (long i = 0; i < std::lround(seconds * rate); ++i) {
-            const long v = std::lround(12000 * std::sin(phase += 2 * std::numbers::pi * hz / rate));
-            for (int c = 0; c < channels; ++c)
-                wavtest::Put16(d.data, std::uint16_t(v));
-        }
-    return wavtest::MakeWav(d);
+        for (long i = 0; i < std::lround(seconds * rate); ++i)
+            v.push_back(int(std::lround(12000 * std::sin(phase += 2 * M_PI * hz / rate))));
+    return wavtest::MakeWav({1, channels, rate, 16, wavtest::Samples16(std::vector(channels, v))});
 }
 
 } // namespace
@@ -35,7 +127,8 @@ wavtest::Bytes Tones(std::uint32_t rate, std::uint16_t channels,
 // A restart is heard as low again. The last file, another format, plays
 // through another device stream; it must cut the first off, not mix or wait.
 TEST(SoundServer, WindowsPlayTheLoadedFileAndANewRequestCutsItOff) {
-    TAVREL_REQUIRE_SOUND_SERVER();
+    if (const QString why = SoundServerMissing(); !why.isEmpty())
+        REQUIRE_PART(why.toStdString());
     QTemporaryDir dir;
     FakePlatform fake; // its clock runs the bars in no time; the sound plays on its own
     fake.dialogs.nextPath =
@@ -62,6 +155,41 @@ TEST(SoundServer, WindowsPlayTheLoadedFileAndANewRequestCutsItOff) {
     rec.RunFor(800); // the first would play on for 1 s
     EXPECT_EQ(PitchRuns(rec.samples, from, {440, 660, 880}),
               (std::vector<int>{440, 880, 440, 880, 440, 880, 660}));
+}
+
+// The synthesis window's image: 150 Hz for 60550 samples, whole before the call returns.
+// Stopping when the sink turns idle loses ~0.1 s: hence no more than 40 ms short.
+// The end is found within 10 ms, and the return is never placed early.
+TEST(SoundServer, SynthesisImageIsHeardAtItsPitchForItsLength) {
+    if (const QString why = SoundServerMissing(); !why.isEmpty())
+        REQUIRE_PART(why.toStdString());
+    AnalysisState s;
+    s.PeriodSamples = 147;
+    s.HarmRe[1] = 5000;
+    s.HarmIm[1] = -3000;
+    FakePlatform fake;
+    Form2 form(s, fake.dialogs, fake.sound, {[](int, QColor) {}, [] { return QSize(520, 200); }},
+               QRect(0, 0, 640, 480));
+    form.CmdPlay_Click(); // N = 1, as it opens
+    ASSERT_EQ(fake.sound.requests.size(), 1u);
+    const std::vector<std::uint8_t>& image = fake.sound.requests[0].image;
+
+    QtSoundOutput real;
+    MonitorRecording rec;
+    ASSERT_TRUE(rec.Start()) << "no data from parec";
+    rec.RunFor(200);
+    const std::size_t called = rec.Now();
+    EXPECT_TRUE(real.PlayImageAndWait(image.data(), image.size()));
+    const double returned = double(rec.Now());
+    rec.RunFor(400);
+    const std::vector<double> at = Crossings(rec.samples, called, rec.samples.size());
+    ASSERT_GT(at.size(), 1u) << "nothing was heard";
+    const double period = (at.back() - at.front()) / double(at.size() - 1);
+    const double seconds = (at.back() - at.front() + period) / MonitorRate, want = 60550.0 / 22050;
+    const double returnedAfterMs = (returned - at.back() - period) * 1000 / MonitorRate;
+    EXPECT_NEAR(MonitorRate / period, 22050.0 / 147, 1.5);
+    EXPECT_TRUE(seconds > want - 0.04 && seconds < want * 1.1) << seconds;
+    EXPECT_TRUE(returnedAfterMs >= -10 && returnedAfterMs < 500) << returnedAfterMs;
 }
 
 // In a process of its own, since the audio library keeps its first connection.

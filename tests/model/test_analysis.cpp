@@ -1,5 +1,5 @@
-// The analysis on the main window without a window: the region a click
-// magnifies, the period marks as a user sets them, and the harmonics.
+// The analysis on the main window without a window: the region a click magnifies and its
+// scale, and the harmonics. The period marks are clicked through in the window's flow test.
 #include "analysis/HarmonicAnalysis.h"
 #include "analysis/PlotClicks.h"
 
@@ -26,48 +26,7 @@ AnalysisState Recording(int n) {
     return s;
 }
 
-std::vector<int> Flags(const AnalysisState& s) {
-    return {s.RegionChosen, s.MarkPhase, s.FftDone, s.PeriodReady};
-}
-
 } // namespace
-
-// The whole chain of clicks a student makes: magnify, two marks in reverse order,
-// start over, refused pairs, new region; with the step flags after each.
-TEST(PlotClicks, RegionAndPeriodMarks) {
-    AnalysisState s = Recording(8000);
-    EXPECT_EQ(ClickMagnified(s, 50, 8000).step, MarkStep::Ignored); // no region yet
-
-    const WholeWaveClick w = ClickWholeWave(s, 10.7f, 521, 520);
-    EXPECT_TRUE(w.handled && !w.rubOutX && w.markerX == 10);
-    EXPECT_EQ((std::vector<int>{s.RegionStartSample, s.RegionLength, int(s.RegionData[0])}),
-              (std::vector<int>{153, 521, 153})); // Int(7999 x 10 / 521)
-    EXPECT_EQ(Flags(s), (std::vector<int>{1, 0, 0, 0}));
-
-    MagnifiedClick m = ClickMagnified(s, 150.4f, 8000);
-    EXPECT_TRUE(m.step == MarkStep::First && m.lineX == 150);
-    m = ClickMagnified(s, 50, 8000); // either order
-    EXPECT_TRUE(m.step == MarkStep::Second && m.lineX == 50 &&
-                m.capture == CaptureResult::Captured);
-    EXPECT_TRUE(s.PeriodSamples == 100 && s.PeriodData[0] == s.RegionData[50] &&
-                s.PeriodData[100] == s.RegionData[150]);
-    EXPECT_FLOAT_EQ(s.PeriodSec, 0.0125f);
-    EXPECT_FLOAT_EQ(s.FundFreq, 80);
-    EXPECT_EQ(Flags(s), (std::vector<int>{1, 2, 0, 1}));
-
-    s.FftDone = 1;
-    m = ClickMagnified(s, 300, 8000);
-    EXPECT_TRUE(m.step == MarkStep::StartOver && s.MarkX1 == 300.0f);
-    EXPECT_EQ(Flags(s), (std::vector<int>{1, 1, 0, 1})); // the old period stays analysable
-    // Refused pairs keep it too: marks under 3 samples apart, a rate of 0.
-    EXPECT_EQ(ClickMagnified(s, 302.9f, 8000).capture, CaptureResult::TooClose);
-    ClickMagnified(s, 300, 0);
-    EXPECT_EQ(ClickMagnified(s, 400, 0).capture, CaptureResult::BadRate);
-    EXPECT_TRUE(s.PeriodSamples == 100 && Flags(s) == std::vector<int>({1, 2, 0, 1}));
-
-    EXPECT_EQ(ClickWholeWave(s, 300, 521, 520).rubOutX.value_or(-1), 10);
-    EXPECT_EQ(Flags(s), (std::vector<int>{1, 0, 0, 0}));
-}
 
 // A region starts under the click, never runs past the end, and holds what the
 // recording has; its scale follows the setting, and quiet regions stay small.

@@ -1,32 +1,12 @@
 // Which recorders the record button starts, and that it does not wait for them.
+#include "Fakes.h"
+#include "Tools.h"
 #include "sound/RecorderLauncher.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QThread>
-#include <gtest/gtest.h>
 
 using namespace tavrel;
-
-namespace {
-
-struct RecordingStarter : ProgramStarter {
-    bool StartDetached(const QString& path) override {
-        started << path;
-        return !failing.contains(path);
-    }
-    QStringList started, failing;
-};
-
-QString Script(const QTemporaryDir& dir, const QString& name, const QByteArray& body = "") {
-    QFile f(dir.filePath(name));
-    f.open(QIODevice::WriteOnly);
-    f.write("#!/bin/sh\n" + body);
-    f.setPermissions(f.permissions() | QFile::ExeOwner);
-    return f.fileName();
-}
-
-} // namespace
+using namespace tavrel::test;
 
 TEST(RecorderLauncher, StartsEveryExistingPathElseTheFirstRecorderFound) {
     QTemporaryDir dir, bins;
@@ -52,12 +32,12 @@ TEST(RecorderLauncher, StartsEveryExistingPathElseTheFirstRecorderFound) {
             QFile::remove(p);
         for (const QString& p : c.existing)
             Script(dir, QFileInfo(p).fileName());
-        RecordingStarter starter;
+        FakeProgramStarter starter;
         starter.failing = c.failing;
         EXPECT_EQ(LaunchRecorder(starter, {paths, names, {bins.path()}}), c.wantResult);
         EXPECT_EQ(starter.started, c.wantStarts);
     }
-    RecordingStarter starter; // nothing that exists: nothing started, nothing reported
+    FakeProgramStarter starter; // nothing that exists: nothing started, nothing reported
     EXPECT_TRUE(LaunchRecorder(starter, {paths, names.mid(0, 1), {bins.path()}}).isEmpty());
     EXPECT_TRUE(starter.started.isEmpty());
 }

@@ -68,19 +68,13 @@ TEST(PeriodCurve, WithoutAScaleItLiesOnTheCentreLine) {
 TEST(SynthSound, HeaderByteForByteThenThePeriodRepeated) {
     std::vector<std::uint8_t> w = NewSynthImage();
     ASSERT_EQ(w.size(), 60609u);
-    // clang-format off
-    const std::vector<std::uint8_t> header = {
-        82, 73, 70, 70,      0xb8, 0xec, 0, 0,     // "RIFF", 60600
-        87, 65, 86, 69,                            // "WAVE"
-        102, 109, 116, 32,   18, 0, 0, 0,          // "fmt ", 18
-        1, 0,  1, 0,                               // PCM, mono
-        0x22, 0x56, 0, 0,    0x22, 0x56, 0, 0,     // 22050 per second, 22050 bytes per second
-        1, 0,  8, 0,  133, 4,                      // block 1, 8 bits, 1157
-        102, 97, 99, 116,    4, 0, 0, 0,           // "fact", 4
-        0x86, 0xec, 0, 0,                          // 60550 samples
-        100, 97, 116, 97,    0x86, 0xec, 0, 0};    // "data", 60550
-    // clang-format on
-    EXPECT_EQ(std::vector<std::uint8_t>(w.begin(), w.begin() + 58), header);
+    // "RIFF" 60600 "WAVE" | "fmt " 18: PCM, mono, 22050 per second, 22050 bytes per second,
+    // block 1, 8 bits, 1157 | "fact" 4: 60550 samples | "data" 60550
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(w.data()), 58).toHex(' '),
+              QByteArray::fromHex("52494646 b8ec0000 57415645 | 666d7420 12000000 0100 0100 "
+                                  "22560000 22560000 0100 0800 8504 | 66616374 04000000 86ec0000 "
+                                  "| 64617461 86ec0000")
+                  .toHex(' '));
     for (const WavLoadResult& read :
          {LoadWavBytes(w.data(), SynthImageBytes, 128), ProbeWavBytes(w.data(), SynthImageBytes)})
         EXPECT_EQ(std::tuple(read.error, read.wave.dataOffset, read.wave.dataBytes),

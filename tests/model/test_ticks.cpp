@@ -1,5 +1,5 @@
 // The millisecond wait of the playback loops.
-#include "FakeTickClock.h"
+#include "Fakes.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>

@@ -1,0 +1,56 @@
+#pragma once
+// Stand-ins for the machine below the windows: a clock that moves only when the code
+// yields (long playbacks take no real time), a sound output and a program starter
+// that keep every request.
+
+#include "sound/RecorderLauncher.h"
+#include "sound/SoundOutput.h"
+#include "sound/Ticks.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace tavrel::test {
+
+struct FakeTickClock : TickClock {
+    std::int64_t Now() override { return now; }
+    // Moves on by stepMs, or with stepMs 0 by the whole wait (at least 1 ms).
+    void Yield(std::int64_t maxWaitMs) override {
+        waits.push_back(maxWaitMs);
+        QCoreApplication::processEvents();
+        if (onYield)
+            onYield();
+        now += stepMs > 0 ? stepMs : std::max<std::int64_t>(1, maxWaitMs);
+    }
+    std::int64_t now = 0, stepMs = 0;
+    std::vector<std::int64_t> waits; // maxWaitMs of each yield
+    std::function<void()> onYield;
+};
+
+struct FakeSoundOutput : SoundOutput {
+    struct Request {
+        std::vector<std::uint8_t> image; // the bytes as they were at the call
+        QString path;                    // empty for an image
+    };
+    bool PlayImageAndWait(const std::uint8_t* image, std::size_t size) override {
+        requests.push_back({{image, image + size}, {}});
+        return true;
+    }
+    bool StartPlayingFile(const QString& path) override {
+        requests.push_back({{}, path});
+        return true;
+    }
+    std::vector<Request> requests;
+};
+
+struct FakeProgramStarter : ProgramStarter {
+    bool StartDetached(const QString& path) override {
+        started << path;
+        return !failing.contains(path);
+    }
+    QStringList started, failing;
+};
+
+} // namespace tavrel::test
