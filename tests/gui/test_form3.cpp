@@ -111,7 +111,9 @@ TEST(VoiceprintDrawing, WholeFramesOnlyEachRowInItsBinsGrey) {
 }
 
 // Opening draws at 1/1; then the zoom buttons, with what each draws and leaves usable.
-TEST_F(Form3Test, OpeningAndTheZoomButtons) {
+// Reopened and stopped at once, then restore pressed during a zoom's drawing: that
+// drawing ends first, and the picture is at 1/1, not a mixture.
+TEST_F(Form3Test, ZoomButtonsStopAndRestore) {
     Record(30);
     auto f = Open();
     EXPECT_EQ(f->Picture1->geometry(), QRect(32, 2, 505, 329));
@@ -120,65 +122,44 @@ TEST_F(Form3Test, OpeningAndTheZoomButtons) {
     QCoreApplication::processEvents();
     EXPECT_EQ(f->Picture1->Pic().Image(), Reference(1, 1));
 
-    struct Press {
-        QPushButton* Form3::*button;
-        float vzoom, hzoom;
-        bool drawn;
-        unsigned enabled;
-    };
-    const auto press = [&](const Press& p) {
-        SCOPED_TRACE(testing::Message() << p.vzoom << " " << p.hzoom);
+    const auto press = [&](QPushButton* Form3::*button, float vzoom, float hzoom, bool drawn,
+                           unsigned enabled) {
+        SCOPED_TRACE(testing::Message() << vzoom << " " << hzoom);
         f->Picture1->Pic().PSet(200, 100, QColor(255, 0, 0)); // a dot no drawing leaves
-        (f.get()->*p.button)->click();
-        EXPECT_EQ(std::pair(s.VZoom, s.HZoom), std::pair(p.vzoom, p.hzoom));
-        EXPECT_TRUE(p.drawn ? f->Picture1->Pic().Image() == Reference(p.vzoom, p.hzoom)
-                            : f->Picture1->Pic().Pixel(200, 100) == Red);
-        EXPECT_EQ(Enabled(*f), p.enabled);
+        (f.get()->*button)->click();
+        EXPECT_EQ(std::pair(s.VZoom, s.HZoom), std::pair(vzoom, hzoom));
+        EXPECT_TRUE(drawn ? f->Picture1->Pic().Image() == Reference(vzoom, hzoom)
+                          : f->Picture1->Pic().Pixel(200, 100) == Red);
+        EXPECT_EQ(Enabled(*f), enabled);
     };
-    for (const Press& p : {
-             Press{&Form3::Cmd_hyouji2, 2, 1, true, AllDrawButtons},
-             Press{&Form3::Cmd_hyouji2, 4, 1, true, AllDrawButtons},
-             Press{&Form3::Cmd_hyouji2, 4, 1, false, BtnStart}, // past the limit: nothing
-             Press{&Form3::Cmd_Start, 1, 1, true, AllDrawButtons},
-             Press{&Form3::Cmd_tatesyukusyo, 0.5, 1, true, AllDrawButtons},
-             Press{&Form3::Cmd_tatesyukusyo, 0.5, 1, false, BtnStart},
-             Press{&Form3::Cmd_Start, 1, 1, true, AllDrawButtons},
-             Press{&Form3::Cmd_hyouji3, 1, 0.5, true, AllDrawButtons},
-             Press{&Form3::Cmd_hyouji3, 1, 0.25, true, AllDrawButtons},
-             Press{&Form3::Cmd_hyouji3, 1, 0.125, true, AllDrawButtons},
-             Press{&Form3::Cmd_hyouji3, 1, 0.125, false, 0}, // only Play and Close remain
-         })
-        press(p);
+    const unsigned all = AllDrawButtons;
+    press(&Form3::Cmd_hyouji2, 2, 1, true, all);
+    press(&Form3::Cmd_hyouji2, 4, 1, true, all);
+    press(&Form3::Cmd_hyouji2, 4, 1, false, BtnStart); // past the limit: nothing
+    press(&Form3::Cmd_Start, 1, 1, true, all);
+    press(&Form3::Cmd_tatesyukusyo, 0.5, 1, true, all);
+    press(&Form3::Cmd_tatesyukusyo, 0.5, 1, false, BtnStart);
+    press(&Form3::Cmd_Start, 1, 1, true, all);
+    press(&Form3::Cmd_hyouji3, 1, 0.5, true, all);
+    press(&Form3::Cmd_hyouji3, 1, 0.25, true, all);
+    press(&Form3::Cmd_hyouji3, 1, 0.125, true, all);
+    press(&Form3::Cmd_hyouji3, 1, 0.125, false, 0); // only Play and Close remain
     EXPECT_TRUE(f->Cmd_Play->isEnabled() && f->Cmd_End->isEnabled());
 
-    // Closed and opened again: drawn at 1/1 with every button usable.
+    // Closed and opened again at 1/1: stopped, one cell shows and every button is usable.
     f->Cmd_End->click();
     EXPECT_FALSE(f->isVisible());
     f->show();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(f->Picture1->Pic().Image(), Reference(1, 1));
-    EXPECT_EQ(Enabled(*f), unsigned(AllDrawButtons));
-    press({&Form3::Cmd_yokokakudai, 1, 2, true, AllDrawButtons});
-    press({&Form3::Cmd_yokokakudai, 1, 4, true, AllDrawButtons});
-    press({&Form3::Cmd_yokokakudai, 1, 4, false, 0});
-}
-
-// Stop leaves one cell and every button usable; restore pressed during a zoom's drawing
-// ends it first: the picture is at 1/1, not a mixture.
-TEST_F(Form3Test, StopAndRedrawInTheMiddleOfADrawing) {
-    Record(30);
-    auto f = Open();
     QTimer::singleShot(0, f.get(), [&] { f->Cmd_tyuusi->click(); });
-    f->Form_Activate();
-    EXPECT_EQ(Enabled(*f), unsigned(AllDrawButtons));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Enabled(*f), all);
     EXPECT_EQ(CountColour(f->Picture1->Pic().Image(), White, QRect(61, 16, 429, 276)),
               429 * 276 - 4 * 3);
-
     QTimer::singleShot(0, f.get(), [&] { f->Cmd_Start->click(); });
-    f->Cmd_hyouji2->click();
-    EXPECT_EQ(s.VZoom, 1);
-    EXPECT_EQ(f->Picture1->Pic().Image(), Reference(1, 1));
-    EXPECT_EQ(Enabled(*f), unsigned(AllDrawButtons));
+    press(&Form3::Cmd_hyouji2, 1, 1, true, all);
+    press(&Form3::Cmd_yokokakudai, 1, 2, true, all);
+    press(&Form3::Cmd_yokokakudai, 1, 4, true, all);
+    press(&Form3::Cmd_yokokakudai, 1, 4, false, 0);
 }
 
 // The bar for 2 and 5 seconds (the 5-s sound plays on past the plot); a second press
