@@ -81,8 +81,9 @@ protected:
 } // namespace
 
 // Magnitude 4500 is grey 128; the cells fill the inside and never cover the frame, also
-// 512 wide, where column 142 ends a fraction short of it.
-TEST(VoiceprintDrawing, CellsFillThePlotInsideItsFrame) {
+// 512 wide, where column 142 ends a fraction short of it. Whole frames only: the 511 loud
+// samples after them stay white. Row k shows bin k + 1.
+TEST(VoiceprintDrawing, CellsInsideTheFrameWholeFramesOnlyEachRowInItsBin) {
     for (const QSize size : {QSize(505, 329), QSize(512, 329), QSize(600, 400)}) {
         AnalysisState s = Impulses(300 * 512, 4500);
         const QImage img = Drawn(s, size);
@@ -94,10 +95,6 @@ TEST(VoiceprintDrawing, CellsFillThePlotInsideItsFrame) {
                   2 * (frame.width() + frame.height()) - 4)
             << size.width();
     }
-}
-
-// Whole frames only: the 511 loud samples after them stay white. Row k shows bin k + 1.
-TEST(VoiceprintDrawing, WholeFramesOnlyEachRowInItsBinsGrey) {
     for (const auto& [frames, width] : {std::pair{0, 0}, std::pair{2, 7}, std::pair{100, 301}}) {
         AnalysisState s = Impulses(frames * 512 + 511, 20000);
         EXPECT_EQ(CountColour(Drawn(s), White, QRect(61, 16, 429, 276)), (429 - width) * 276);
@@ -111,79 +108,64 @@ TEST(VoiceprintDrawing, WholeFramesOnlyEachRowInItsBinsGrey) {
 }
 
 // Opening draws at 1/1; then the zoom buttons, with what each draws and leaves usable.
-TEST_F(Form3Test, OpeningAndTheZoomButtons) {
+// Reopened and stopped at once, then restore pressed during a zoom's drawing: that
+// drawing ends first, and the picture is at 1/1, not a mixture.
+TEST_F(Form3Test, ZoomButtonsStopAndRestore) {
     Record(30);
     auto f = Open();
     EXPECT_EQ(f->Picture1->geometry(), QRect(32, 2, 505, 329));
-    s.VZoom = 4;
+    s.VZoom = s.HZoom = 4; // opening draws at 1/1 whatever the state held
     f->show();
     QCoreApplication::processEvents();
     EXPECT_EQ(f->Picture1->Pic().Image(), Reference(1, 1));
 
-    struct Press {
-        QPushButton* Form3::*button;
-        float vzoom, hzoom;
-        bool drawn;
-        unsigned enabled;
-    };
-    const auto press = [&](const Press& p) {
-        SCOPED_TRACE(testing::Message() << p.vzoom << " " << p.hzoom);
+    const auto press = [&](QPushButton* Form3::*button, float vzoom, float hzoom, bool drawn,
+                           unsigned enabled) {
+        SCOPED_TRACE(testing::Message() << vzoom << " " << hzoom);
         f->Picture1->Pic().PSet(200, 100, QColor(255, 0, 0)); // a dot no drawing leaves
-        (f.get()->*p.button)->click();
-        EXPECT_EQ(std::pair(s.VZoom, s.HZoom), std::pair(p.vzoom, p.hzoom));
-        EXPECT_TRUE(p.drawn ? f->Picture1->Pic().Image() == Reference(p.vzoom, p.hzoom)
-                            : f->Picture1->Pic().Pixel(200, 100) == Red);
-        EXPECT_EQ(Enabled(*f), p.enabled);
+        (f.get()->*button)->click();
+        EXPECT_EQ(std::pair(s.VZoom, s.HZoom), std::pair(vzoom, hzoom));
+        EXPECT_TRUE(drawn ? f->Picture1->Pic().Image() == Reference(vzoom, hzoom)
+                          : f->Picture1->Pic().Pixel(200, 100) == Red);
+        EXPECT_EQ(Enabled(*f), enabled);
     };
-    for (const Press& p : {
-             Press{&Form3::Cmd_hyouji2, 2, 1, true, AllDrawButtons},
-             Press{&Form3::Cmd_hyouji2, 4, 1, true, AllDrawButtons},
-             Press{&Form3::Cmd_hyouji2, 4, 1, false, BtnStart}, // past the limit: nothing
-             Press{&Form3::Cmd_Start, 1, 1, true, AllDrawButtons},
-             Press{&Form3::Cmd_tatesyukusyo, 0.5, 1, true, AllDrawButtons},
-             Press{&Form3::Cmd_tatesyukusyo, 0.5, 1, false, BtnStart},
-             Press{&Form3::Cmd_Start, 1, 1, true, AllDrawButtons},
-             Press{&Form3::Cmd_hyouji3, 1, 0.5, true, AllDrawButtons},
-             Press{&Form3::Cmd_hyouji3, 1, 0.25, true, AllDrawButtons},
-             Press{&Form3::Cmd_hyouji3, 1, 0.125, true, AllDrawButtons},
-             Press{&Form3::Cmd_hyouji3, 1, 0.125, false, 0}, // only Play and Close remain
-         })
-        press(p);
+    const unsigned all = AllDrawButtons;
+    press(&Form3::Cmd_hyouji2, 2, 1, true, all);
+    press(&Form3::Cmd_hyouji2, 4, 1, true, all);
+    press(&Form3::Cmd_hyouji2, 4, 1, false, BtnStart); // past the limit: nothing
+    press(&Form3::Cmd_Start, 1, 1, true, all);
+    press(&Form3::Cmd_tatesyukusyo, 0.5, 1, true, all);
+    press(&Form3::Cmd_tatesyukusyo, 0.5, 1, false, BtnStart);
+    press(&Form3::Cmd_Start, 1, 1, true, all);
+    press(&Form3::Cmd_hyouji3, 1, 0.5, true, all);
+    press(&Form3::Cmd_hyouji3, 1, 0.25, true, all);
+    press(&Form3::Cmd_hyouji3, 1, 0.125, true, all);
+    press(&Form3::Cmd_hyouji3, 1, 0.125, false, 0); // only Play and Close remain
     EXPECT_TRUE(f->Cmd_Play->isEnabled() && f->Cmd_End->isEnabled());
 
-    // Closed and opened again: drawn at 1/1 with every button usable.
+    // Closed and opened again: drawn at 1/1 with every button usable; stopped, one cell
+    // shows and every button is usable.
     f->Cmd_End->click();
     EXPECT_FALSE(f->isVisible());
     f->show();
     QCoreApplication::processEvents();
     EXPECT_EQ(f->Picture1->Pic().Image(), Reference(1, 1));
-    EXPECT_EQ(Enabled(*f), unsigned(AllDrawButtons));
-    press({&Form3::Cmd_yokokakudai, 1, 2, true, AllDrawButtons});
-    press({&Form3::Cmd_yokokakudai, 1, 4, true, AllDrawButtons});
-    press({&Form3::Cmd_yokokakudai, 1, 4, false, 0});
-}
-
-// Stop leaves one cell and every button usable; restore pressed during a zoom's drawing
-// ends it first: the picture is at 1/1, not a mixture.
-TEST_F(Form3Test, StopAndRedrawInTheMiddleOfADrawing) {
-    Record(30);
-    auto f = Open();
+    EXPECT_EQ(Enabled(*f), all);
     QTimer::singleShot(0, f.get(), [&] { f->Cmd_tyuusi->click(); });
     f->Form_Activate();
-    EXPECT_EQ(Enabled(*f), unsigned(AllDrawButtons));
+    EXPECT_EQ(Enabled(*f), all);
     EXPECT_EQ(CountColour(f->Picture1->Pic().Image(), White, QRect(61, 16, 429, 276)),
               429 * 276 - 4 * 3);
-
     QTimer::singleShot(0, f.get(), [&] { f->Cmd_Start->click(); });
-    f->Cmd_hyouji2->click();
-    EXPECT_EQ(s.VZoom, 1);
-    EXPECT_EQ(f->Picture1->Pic().Image(), Reference(1, 1));
-    EXPECT_EQ(Enabled(*f), unsigned(AllDrawButtons));
+    press(&Form3::Cmd_hyouji2, 1, 1, true, all);
+    press(&Form3::Cmd_yokokakudai, 1, 2, true, all);
+    press(&Form3::Cmd_yokokakudai, 1, 4, true, all);
+    press(&Form3::Cmd_yokokakudai, 1, 4, false, 0);
 }
 
 // The bar for 2 and 5 seconds (the 5-s sound plays on past the plot); a second press
 // restarts sound and bar, the first pass taking no further step.
-TEST_F(Form3Test, PlayMovesTheBarWithTheSound) {
+TEST_F(Form3Test, PlayMovesTheBarWithTheSoundAndClosingEndsIt) {
     auto f = Open();
     for (const auto& [seconds, steps, last] : {std::tuple{2.0, 20u, 258}, {5.0, 33u, 426}}) {
         Record(seconds);
@@ -214,31 +196,25 @@ TEST_F(Form3Test, PlayMovesTheBarWithTheSound) {
     EXPECT_EQ(sound.requests.size(), 4u);
     EXPECT_EQ(std::count(values.begin(), values.end(), 12), 2 * 2);
     EXPECT_EQ(values.size(), afterRestart);
-}
 
-// Closing ends a drawing or a playback; a window destroyed in their yield is left alone.
-TEST_F(Form3Test, ClosingEndsDrawingAndPlayback) {
+    // Closing ends a drawing; a window destroyed in a drawing's or a playback's yield is
+    // left alone.
     Record(30);
-    auto f = Open();
     f->show();
     QTimer::singleShot(0, f.get(), [&] { f->Cmd_End->click(); });
     f->Form_Activate(); // returns at the first yield
     EXPECT_FALSE(f->isVisible());
     EXPECT_EQ(Enabled(*f), 0u); // no drawing completed
-
-    for (const bool duringPlayback : {false, true}) {
-        Form3* doomed = Open().release();
-        if (duringPlayback) {
-            clock.onYield = [&] {
-                if (doomed && clock.now > 700)
-                    delete std::exchange(doomed, nullptr);
-            };
-            doomed->Cmd_Play->click();
-            clock.onYield = nullptr;
-        } else {
-            QTimer::singleShot(0, qApp, [&] { delete std::exchange(doomed, nullptr); });
-            doomed->Form_Activate();
-        }
-        EXPECT_EQ(doomed, nullptr) << duringPlayback;
-    }
+    Form3* doomed = Open().release();
+    QTimer::singleShot(0, qApp, [&] { delete std::exchange(doomed, nullptr); });
+    doomed->Form_Activate();
+    EXPECT_EQ(doomed, nullptr);
+    doomed = Open().release();
+    clock.onYield = [&, start = clock.now] {
+        if (doomed && clock.now > start + 700)
+            delete std::exchange(doomed, nullptr);
+    };
+    doomed->Cmd_Play->click();
+    clock.onYield = nullptr;
+    EXPECT_EQ(doomed, nullptr);
 }

@@ -54,13 +54,6 @@ protected:
         dialogs.nextPath = WriteFile(dir, name, bytes);
         window->Command1_Click();
     }
-    void AnalyseHarmonicSum() {
-        Load("sum.wav", Mono16(8000, 4000, HarmonicSum));
-        window->Picture3_MouseDown(1, 0, 0, 0);
-        window->Picture1_MouseDown(1, 0, 50, 0);
-        window->Picture1_MouseDown(1, 0, 150, 0);
-        window->Cmd_fft_Click();
-    }
     static bool Leads(int a, int b, int c) { return a - b > 80 && a - c > 80; }
     // The waves (reddish), bars and texts (bluish) on one portrait page; thin lines blend.
     void ExpectPageShowsThePlots(const QString& pdf) {
@@ -73,6 +66,29 @@ protected:
         ASSERT_LT(page.width(), page.height());
         EXPECT_GT(Count(page, {}, [](QRgb c) { return Leads(qRed(c), qGreen(c), qBlue(c)); }), 50);
         EXPECT_GT(Count(page, {}, [](QRgb c) { return Leads(qBlue(c), qRed(c), qGreen(c)); }), 200);
+    }
+    void PrintThroughTheQueue() {
+        const QString queue = qEnvironmentVariable("TAVREL_CUPS_PDF_PRINTER");
+        if (queue.isEmpty())
+            REQUIRE_PART("a PDF print queue (scripts/services.sh starts one)");
+        const QDir out(qEnvironmentVariable("TAVREL_CUPS_PDF_DIR"));
+        const QStringList before = out.entryList({"*.pdf"}, QDir::Files);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPrinterName(queue);
+        printer.setDocName(
+            QStringLiteral("tavrel-test-%1").arg(QCoreApplication::applicationPid()));
+        ASSERT_TRUE(window->PrintWindowImage(printer));
+        QString produced; // the queue writes the PDF a moment later
+        for (int i = 0; i < 300 && produced.isEmpty(); ++i) {
+            QTest::qWait(100);
+            for (const QString& f : out.entryList({"*.pdf"}, QDir::Files))
+                if (!before.contains(f) && QFileInfo(out.filePath(f)).size() > 0)
+                    produced = out.filePath(f);
+        }
+        ASSERT_FALSE(produced.isEmpty()) << "no PDF appeared in " << out.path().toStdString();
+        QTest::qWait(500); // let the writer finish the file
+        ExpectPageShowsThePlots(produced);
+        QFile::remove(produced);
     }
     static const QImage& Img(PictureBox* p) { return p->Pic().Image(); }
     static bool Blank(PictureBox* p) {
@@ -116,13 +132,8 @@ protected:
         for (int n = 1; n <= 5; ++n)
             S().HarmRe[n] = S().HarmAmp[n] = 256.0f * std::array{40, 28, 18, 12, 8}[n - 1];
         S().HarmMax = S().HarmAmp[1];
-        S().PeriodSamples = 100;
-        S().FftDone = 1;
+        std::tie(S().PeriodSamples, S().FftDone) = std::pair(100, 1);
         p2->Draw([this](Canvas& c) { DrawHarmChart(c, S()); });
-    }
-    Form2* OpenFromMainWindow() {
-        window->Cmdgousei_Click();
-        return qobject_cast<Form2*>(dialogs.modal.data());
     }
     // Bars 1 ... 41 on their baseline, then where bar 42 would begin: never drawn.
     std::string Bars() {
@@ -223,11 +234,32 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
 }
 
 // After a resize each plot shows what its new size gives; a click means what it shows.
-TEST_F(MainWindowTest, ResizedWindowRedrawsItsPlotsForTheNewSize) {
+// Printed through Qt's PDF printer, then through a real CUPS PDF queue.
+TEST_F(MainWindowTest, ResizedWindowRedrawsItsPlotsAndPrintsThem) {
+    const auto printTo = [&](const QString& pdf) {
+        dialogs.preparePrinter = [pdf](QPrinter& p) {
+            p.setOutputFormat(QPrinter::PdfFormat);
+            p.setOutputFileName(pdf);
+        };
+        window->Cmd_print_Click();
+        return QFileInfo::exists(pdf);
+    };
+    EXPECT_FALSE(printTo(dir.filePath("cancelled.pdf")));
+    dialogs.acceptPrint = true;
+    EXPECT_FALSE(printTo(dir.filePath("no/such/folder/out.pdf"))); // fails silently
+    EXPECT_TRUE(Messages().empty());
+
     window->show();
     window->resize(800, 600);
     QTest::qWait(200);
-    AnalyseHarmonicSum();
+    Load("sum.wav", Mono16(8000, 4000, HarmonicSum));
+    window->Picture3_MouseDown(1, 0, 0, 0);
+    window->Picture1_MouseDown(1, 0, 50, 0);
+    window->Picture1_MouseDown(1, 0, 150, 0);
+    window->Cmd_fft_Click();
+    ASSERT_TRUE(printTo(dir.filePath("page.pdf")));
+    ExpectPageShowsThePlots(dir.filePath("page.pdf"));
+    PrintThroughTheQueue();
     window->PaintHarmBar(2, Colors::LightRed); // a mark the synthesis left
     window->resize(400, 300);
     ASSERT_TRUE(QTest::qWaitFor([&] { return p3->Pic().Width() == 325; }));
@@ -334,48 +366,9 @@ TEST_F(MainWindowTest, SettingsAndVersionDialogs) {
     EXPECT_FALSE(dialogs.modal); // closing destroys it
 }
 
-// Through Qt's PDF printer, then through a real CUPS PDF queue.
-TEST_F(MainWindowTest, PrintsTheWindowWithItsPlots) {
-    const auto printTo = [&](const QString& pdf) {
-        dialogs.preparePrinter = [pdf](QPrinter& p) {
-            p.setOutputFormat(QPrinter::PdfFormat);
-            p.setOutputFileName(pdf);
-        };
-        window->Cmd_print_Click();
-        return QFileInfo::exists(pdf);
-    };
-    EXPECT_FALSE(printTo(dir.filePath("cancelled.pdf")));
-    dialogs.acceptPrint = true;
-    EXPECT_FALSE(printTo(dir.filePath("no/such/folder/out.pdf"))); // fails silently
-    EXPECT_TRUE(Messages().empty());
-    AnalyseHarmonicSum();
-    ASSERT_TRUE(printTo(dir.filePath("page.pdf")));
-    ExpectPageShowsThePlots(dir.filePath("page.pdf"));
-
-    const QString queue = qEnvironmentVariable("TAVREL_CUPS_PDF_PRINTER");
-    if (queue.isEmpty())
-        REQUIRE_PART("a PDF print queue (scripts/services.sh starts one)");
-    const QDir out(qEnvironmentVariable("TAVREL_CUPS_PDF_DIR"));
-    const QStringList before = out.entryList({"*.pdf"}, QDir::Files);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPrinterName(queue);
-    printer.setDocName(QStringLiteral("tavrel-test-%1").arg(QCoreApplication::applicationPid()));
-    ASSERT_TRUE(window->PrintWindowImage(printer));
-    QString produced; // the queue writes the PDF a moment later
-    for (int i = 0; i < 300 && produced.isEmpty(); ++i) {
-        QTest::qWait(100);
-        for (const QString& f : out.entryList({"*.pdf"}, QDir::Files))
-            if (!before.contains(f) && QFileInfo(out.filePath(f)).size() > 0)
-                produced = out.filePath(f);
-    }
-    ASSERT_FALSE(produced.isEmpty()) << "no PDF appeared in " << out.path().toStdString();
-    QTest::qWait(500); // let the writer finish the file
-    ExpectPageShowsThePlots(produced);
-    QFile::remove(produced);
-}
-
 // While the file plays, the bar steps every 100 ms on the window's clock: 2 s over 825 px.
-TEST_F(MainWindowTest, PlayMovesTheBarOverTheWholeWave) {
+// The voiceprint window plays the same file; the recorder is the first found on the path.
+TEST_F(MainWindowTest, PlayVoiceprintAndRecorderButtons) {
     p3->SetOuterGeometry(104, 0, 825, 57);
     window->Command2_Click(); // nothing loaded: the bar shows at its start
     EXPECT_TRUE(fake.sound.requests.empty());
@@ -399,21 +392,17 @@ TEST_F(MainWindowTest, PlayMovesTheBarOverTheWholeWave) {
     EXPECT_EQ(values, expected);
     ASSERT_EQ(fake.sound.requests.size(), 2u);
     EXPECT_EQ(fake.sound.requests[1].path, dir.filePath("two.wav"));
-}
 
-TEST_F(MainWindowTest, VoiceprintAndRecorderButtons) {
-    Load("vowel.wav", Mono16(22050, 30000, [](int i) { return 300 * std::sin(i * 0.2); }));
     window->Cmd_声紋_Click();
     auto* form = qobject_cast<Form3*>(dialogs.modal.data());
     ASSERT_NE(form, nullptr);
     form->Cmd_Play->click();
-    ASSERT_EQ(fake.sound.requests.size(), 1u);
-    EXPECT_EQ(fake.sound.requests[0].path, dir.filePath("vowel.wav"));
+    ASSERT_EQ(fake.sound.requests.size(), 3u);
+    EXPECT_EQ(fake.sound.requests[2].path, dir.filePath("two.wav"));
     form->Cmd_End->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(dialogs.modal); // closing destroys it
 
-    // The recorder: the first desktop recorder found on the search path.
     const auto restore = qScopeGuard([path = qgetenv("PATH")] { qputenv("PATH", path); });
     qputenv("PATH", dir.path().toLocal8Bit());
     window->CmdRec_Click(); // none there: nothing happens
@@ -423,7 +412,14 @@ TEST_F(MainWindowTest, VoiceprintAndRecorderButtons) {
     EXPECT_EQ(fake.programs.started, QStringList{dir.filePath("kwave")});
 }
 
+// Refused for a period longer than its sound holds; then N = 1, 5, 3, 1 and 64, the move
+// button, playing, and both ways of closing.
 TEST_F(SynthesisWindowTest, StepsThroughHarmonicsMovesPlaysAndCloses) {
+    S().PeriodSamples = 513;
+    window->Cmdgousei_Click();
+    EXPECT_EQ(std::pair(Messages(), bool(dialogs.modal)),
+              std::pair(Texts{SynthPeriodTooLongMessage}, false));
+    S().PeriodSamples = 100;
     QPointer<Form2> form = new Form2(
         window->State(), fake.dialogs, fake.sound,
         {[this](int n, QColor c) { window->PaintHarmBar(n, c); }, [this] { return p2->size(); }},
@@ -456,10 +452,10 @@ TEST_F(SynthesisWindowTest, StepsThroughHarmonicsMovesPlaysAndCloses) {
     step(64, "ccccc", Marked(41, 64));
     EXPECT_EQ(CountColour(left.Image(), qRgb(255, 0, 255), QRect(30, 84, 191, 1)), 191);
 
-    form->Cmd_idou_Click();
-    EXPECT_EQ(form->pos(), QPoint(105, 225));
-    form->Cmd_idou_Click();
-    EXPECT_EQ(form->pos(), QPoint(105, 2));
+    for (const QPoint at : {QPoint(105, 225), QPoint(105, 2), QPoint(105, 225)}) {
+        form->Cmd_idou_Click();
+        EXPECT_EQ(form->pos(), at);
+    }
 
     // Playing: the header written on opening, the period's samples repeated.
     form->CmdPlay_Click();
@@ -469,35 +465,23 @@ TEST_F(SynthesisWindowTest, StepsThroughHarmonicsMovesPlaysAndCloses) {
     EXPECT_TRUE(std::equal(image.begin(), image.begin() + 58, NewSynthImage().begin()));
     EXPECT_EQ(image[58 + 60450], 103); // t = 50: -26 of 106, -24.53 rounds to -25
 
-    // The close button gives every bar its light blue back and discards the window.
-    form->CmdEnd->click();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(form);
-    EXPECT_EQ(Bars(), Marked(0, 99));
-}
-
-TEST_F(SynthesisWindowTest, OpensFromTheMainWindowOnlyForAPeriodItHolds) {
-    window->State().PeriodSamples = 513;
-    window->Cmdgousei_Click();
-    EXPECT_FALSE(dialogs.modal);
-    EXPECT_EQ(Messages(), Texts{SynthPeriodTooLongMessage});
-    window->State().PeriodSamples = 100;
-
     // Closed by the title bar: the marks stay on the chart.
-    Form2* form = OpenFromMainWindow();
-    ASSERT_TRUE(form);
     form->HScroll1->setValue(4);
     form->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(dialogs.modal);
+    EXPECT_FALSE(form || dialogs.modal);
     EXPECT_EQ(Bars(), Marked(3, 4));
 
-    // Reopened: N = 1 in the upper place whatever it was, bar 1 marked anew.
-    form = OpenFromMainWindow();
+    // Reopened: N = 1 in the upper place, bar 1 marked anew. The close button gives every
+    // bar its light blue back and discards the window.
+    window->Cmdgousei_Click();
+    form = qobject_cast<Form2*>(dialogs.modal.data());
     ASSERT_TRUE(form);
-    EXPECT_EQ(form->Text1->text(), " 1");
-    EXPECT_EQ(form->pos(), SynthWindowLayout(ScreenArea()).upper);
+    EXPECT_EQ(std::pair(form->Text1->text(), form->pos()),
+              std::pair(QString(" 1"), SynthWindowLayout(ScreenArea()).upper));
     EXPECT_EQ(Bars(), "mccm" + Marked(0, 99).substr(4));
-    form->CmdEnd_Click();
+    form->CmdEnd->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(form);
     EXPECT_EQ(Bars(), Marked(0, 99));
 }

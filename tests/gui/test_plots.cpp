@@ -88,12 +88,11 @@ TEST(HarmChart, BarsLabelsAndCaptionsAtTheDesignedSize) {
     Canvas c(520, 200);
     DrawHarmChart(c, s);
     const int blue = CountColour(c.Image(), Blue);
-    for (int j = 1; j <= 41; ++j) {
-        const int left = 12 * j + 10;
-        EXPECT_EQ(CountColour(c.Image(), Blue, QRect(left, 170, 11, 1)), 11) << "base of bar " << j;
-        EXPECT_EQ(TopmostOf(c.Image(), Blue, left + 4), j == 7 ? 20 : 95) << "bar " << j;
+    for (int j = 1; j <= 41; ++j) { // each bar a whole box on row 170; the total: nothing else
+        const QRect bar(12 * j + 10, j == 7 ? 20 : 95, 11, j == 7 ? 151 : 76);
+        EXPECT_EQ(CountColour(c.Image(), Blue, bar), 11 * bar.height()) << j;
     }
-    EXPECT_EQ(blue, 11 * (40 * 76 + 151)); // nothing else, between or below them
+    EXPECT_EQ(blue, 11 * (40 * 76 + 151));
     // Labels 5, 10 ... 40 under the bars, none before 5 or after 40; the captions.
     for (int j = 5; j <= 40; j += 5)
         EXPECT_TRUE(AnyDark(c, QRect(12 * j + 15, 175, 15, 18))) << "label " << j;
@@ -115,32 +114,30 @@ TEST(HarmChart, BarsLabelsAndCaptionsAtTheDesignedSize) {
 
 // Both ways of drawing the whole wave give the same pixels, spikes and clipping included.
 TEST(WholeWavePlot, ColumnsMatchThePolylinePixelForPixel) {
-    struct Case {
-        int width, height, n;
-        double freq;
-    };
-    for (const Case& c : {Case{300, 60, 200001, 3e-4}, Case{97, 40, 60001, 7e-3},
-                          Case{520, 57, 400001, 2e-5}, Case{64, 200, 100001, 0.05}}) {
-        FloatArray w(std::size_t(c.n));
+    for (const auto& [width, height, n, freq] : {std::tuple{300, 60, 200001, 3e-4},
+                                                 {97, 40, 60001, 7e-3},
+                                                 {520, 57, 400001, 2e-5},
+                                                 {64, 200, 100001, 0.05}}) {
+        FloatArray w(static_cast<std::size_t>(n));
         float peak = 0;
-        for (int i = 0; i < c.n; ++i) {
+        for (int i = 0; i < n; ++i) {
             const double v =
-                300 * std::sin(c.freq * i) + 40 * std::sin(0.37 * i) * std::cos(1e-4 * i);
+                300 * std::sin(freq * i) + 40 * std::sin(0.37 * i) * std::cos(1e-4 * i);
             w[std::size_t(i)] = float(i % 7919 == 0 ? -1.8 * v : v); // with spikes
             peak = std::max(peak, std::fabs(w[std::size_t(i)]));
         }
-        Canvas poly(c.width, c.height), cols(c.width, c.height);
+        Canvas poly(width, height), cols(width, height);
         const auto wavePeak = std::int16_t(peak * 0.8f); // some points off the strip
         DrawWholeWavePolyline(poly, w, wavePeak, 0.7f);
         DrawWholeWaveColumns(cols, w, wavePeak, 0.7f);
-        EXPECT_EQ(poly.Image(), cols.Image()) << c.width << "x" << c.height;
-        EXPECT_GT(CountColour(cols.Image(), Red), c.width);
+        EXPECT_EQ(poly.Image(), cols.Image()) << width << "x" << height;
+        EXPECT_GT(CountColour(cols.Image(), Red), width);
     }
     FloatArray few(20); // one plotted point: a single pixel
     few[0] = 10;
     Canvas one(200, 60);
     DrawWholeWave(one, few, 10, 0.7f);
     const WholeWaveLayout g = WholeWaveLayoutFor(60, 0.7f);
-    EXPECT_EQ(CountColour(one.Image(), Red), 1);
-    EXPECT_EQ(one.Pixel(0, g.zeroY - g.amp), Red);
+    EXPECT_EQ(std::pair(CountColour(one.Image(), Red), one.Pixel(0, g.zeroY - g.amp)),
+              std::pair(1, Red));
 }

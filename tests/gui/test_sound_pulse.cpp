@@ -6,7 +6,7 @@
 
 #include "app/MainWindow.h"
 #include "sound/QtSoundOutput.h"
-#include "synthesis/Form2.h"
+#include "synthesis/SynthSound.h"
 #include "voiceprint/Form3.h"
 
 #include <QDeadlineTimer>
@@ -48,34 +48,27 @@ std::vector<double> Crossings(const Samples& s, std::size_t from, std::size_t to
 // so a block of silence, of a change, or of two at once holds none.
 std::vector<int> PitchRuns(const Samples& s, std::size_t from, std::initializer_list<int> tones) {
     std::vector<int> runs;
-    for (std::size_t i = from; i + MonitorRate / 50 <= s.size(); i += MonitorRate / 50) {
-        const std::vector<double> at = Crossings(s, i, i + MonitorRate / 50);
-        for (int t : tones) {
-            auto off = [t](double a, double b) {
-                return std::abs((b - a) * t / MonitorRate - 1) > 0.05;
-            };
-            if (at.size() > 2 && std::adjacent_find(at.begin(), at.end(), off) == at.end() &&
-                (runs.empty() || runs.back() != t))
+    for (std::size_t i = from, n = MonitorRate / 50; i + n <= s.size(); i += n) {
+        const std::vector<double> at = Crossings(s, i, i + n);
+        for (int t : tones)
+            if (at.size() > 2 && (runs.empty() || runs.back() != t) &&
+                std::adjacent_find(at.begin(), at.end(), [t](double a, double b) {
+                    return std::abs((b - a) * t / MonitorRate - 1) > 0.05;
+                }) == at.end())
                 runs.push_back(t);
-        }
     }
     return runs;
 }
 
 // Records while the event loop runs. Holds the server from Start() on: ctest
 // runs tests side by side, and the monitor hears every sound played.
-class MonitorRecording {
-public:
-    MonitorRecording() {
-        QObject::connect(&m_parec, &QProcess::readyReadStandardOutput, &m_parec,
-                         [this] { Collect(); });
-        m_clock.start();
-    }
+struct MonitorRecording {
     ~MonitorRecording() { m_parec.close(); }
-
     bool Start() {
         if (!m_lock.tryLock(120000)) // bounded: a stuck holder fails the test, not hangs it
             return false;
+        m_clock.start();
+        QObject::connect(&m_parec, &QProcess::readyReadStandardOutput, [this] { Collect(); });
         m_parec.start("parec", {"-d", "null.monitor", "--raw", "--format=s16le", "--channels=1",
                                 "--rate=" + QString::number(MonitorRate), "--latency-msec=20"});
         for (int k = 0; k < 100 && samples.empty(); ++k)
@@ -93,8 +86,6 @@ public:
     }
 
     Samples samples;
-
-private:
     void Collect() {
         const QByteArray b = m_parec.read(m_parec.bytesAvailable() / 2 * 2);
         for (qsizetype k = 0; k < b.size(); k += 2)
@@ -157,22 +148,17 @@ TEST(SoundServer, WindowsPlayTheLoadedFileAndANewRequestCutsItOff) {
               (std::vector<int>{440, 880, 440, 880, 440, 880, 660}));
 }
 
-// The synthesis window's image: 150 Hz for 60550 samples, whole before the call returns.
+// The synthesised image: 150 Hz for 60550 samples, whole before the call returns.
 // Stopping when the sink turns idle loses ~0.1 s: hence no more than 40 ms short.
 // The end is found within 10 ms, and the return is never placed early.
 TEST(SoundServer, SynthesisImageIsHeardAtItsPitchForItsLength) {
     if (const QString why = SoundServerMissing(); !why.isEmpty())
         REQUIRE_PART(why.toStdString());
-    AnalysisState s;
-    s.PeriodSamples = 147;
-    s.HarmRe[1] = 5000;
-    s.HarmIm[1] = -3000;
-    FakePlatform fake;
-    Form2 form(s, fake.dialogs, fake.sound, {[](int, QColor) {}, [] { return QSize(520, 200); }},
-               QRect(0, 0, 640, 480));
-    form.CmdPlay_Click(); // N = 1, as it opens
-    ASSERT_EQ(fake.sound.requests.size(), 1u);
-    const std::vector<std::uint8_t>& image = fake.sound.requests[0].image;
+    std::vector<std::uint8_t> image = NewSynthImage();
+    std::vector<float> wave(147);
+    for (std::size_t i = 0; i < wave.size(); ++i)
+        wave[i] = float(std::cos(2 * M_PI * double(i) / 147 + 0.54));
+    WriteSynthSamples(image, wave.data(), 147);
 
     QtSoundOutput real;
     MonitorRecording rec;
