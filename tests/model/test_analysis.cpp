@@ -11,10 +11,8 @@
 
 using namespace tavrel;
 
-namespace {
-
 // A loaded recording whose sample i is i mod 1000.
-AnalysisState Recording(int n) {
+static AnalysisState Recording(int n) {
     AnalysisState s;
     s.SampleCount = n;
     s.WaveData = FloatArray(std::size_t(n));
@@ -24,8 +22,6 @@ AnalysisState Recording(int n) {
     s.WaveLoaded = 1;
     return s;
 }
-
-} // namespace
 
 // A region starts under the click, never runs past the end, and holds what the
 // recording has; its scale follows the setting, and quiet regions stay small.

@@ -19,18 +19,16 @@ void UseFft512Baseline(bool baseline); // defined beside Fft512, for tests
 using namespace tavrel;
 using std::numbers::pi;
 
-namespace {
-
 constexpr int N = FftSize;
 using Block = std::array<float, N>;
 
-Block Make(auto value) {
+static Block Make(auto value) {
     Block b;
     for (int n = 0; n < N; ++n)
         b[n] = float(value(n));
     return b;
 }
-Block Random(std::mt19937& rng, float scale, bool whole = false) {
+static Block Random(std::mt19937& rng, float scale, bool whole = false) {
     std::uniform_real_distribution<float> d(-scale, scale);
     return Make([&](int) { return whole ? std::round(d(rng)) : d(rng); });
 }
@@ -38,7 +36,7 @@ Block Random(std::mt19937& rng, float scale, bool whole = false) {
 // The same bits as the plain rendering in every value published and left in the arguments, over
 // 10 657 blocks: whole 16-bit samples and fractions at scales from subnormal to 1e30 (short of
 // overflow, whose NaNs mean nothing in their bits), real and complex; impulses, waves at every bin.
-void ExpectBitExact(const char* form) {
+static void ExpectBitExact(const char* form) {
     const auto check = [&](const std::string& name, const Block& inRe, const Block& inIm) {
         Block re = inRe, im = inIm, wantRe = inRe, wantIm = inIm;
         AnalysisState s;
@@ -79,8 +77,6 @@ void ExpectBitExact(const char* form) {
         for (int im = 0; im <= 10; ++im)
             check("zeros " + std::to_string(re) + "/" + std::to_string(im), zeros(re), zeros(im));
 }
-
-} // namespace
 
 TEST(Fft512, BothFormsGiveThePlainRenderingsBits) {
     ExpectBitExact("widest");

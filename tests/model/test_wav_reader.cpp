@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QProcess>
 #include <QtEndian>
-#include <numeric>
 #include <random>
 
 using namespace tavrel;
@@ -17,9 +16,9 @@ using namespace wavtest;
 TEST(WavReader, EveryFileGetsItsAnswer) {
     for (const WavCase& c : WavCases()) {
         const WavLoadResult r = LoadWavBytes(c.file.data(), c.file.size(), c.ref);
-        const float peak =
-            std::accumulate(c.values.begin(), c.values.end(), 0.0f,
-                            [](float m, float v) { return std::max(m, std::fabs(v)); });
+        float peak = 0;
+        for (float v : c.values)
+            peak = std::max(peak, std::fabs(v));
         EXPECT_EQ(r.error, c.error) << c.name;
         EXPECT_EQ(r.wave.WaveData, c.values) << c.name;
         EXPECT_EQ(r.wave.WavePeak, std::min(32767.0f, std::nearbyint(peak))) << c.name;
@@ -47,9 +46,9 @@ TEST(WavReader, FilesOnDisk) {
     EXPECT_EQ(LoadWavFile(dir.path(), 0).error, CannotOpen); // a folder
 
     // The recordings shipped for a first lesson load as they are.
-    const QDir examples(QStringLiteral(TAVREL_EXAMPLES_DIR));
-    EXPECT_GE(examples.entryList({QStringLiteral("*.wav")}).size(), 5);
-    for (const QString& f : examples.entryList({QStringLiteral("*.wav")}))
+    const QDir examples(TAVREL_EXAMPLES_DIR);
+    EXPECT_GE(examples.entryList({"*.wav"}).size(), 5);
+    for (const QString& f : examples.entryList({"*.wav"}))
         EXPECT_EQ(LoadWavFile(examples.filePath(f), 128).wave.SampleCount, 22050)
             << f.toStdString();
 }
