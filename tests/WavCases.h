@@ -82,7 +82,7 @@ inline std::vector<WavCase> WavCases() {
         {"block align alone says 4 bytes",
          Wav(1, 1, 16, in4, 22050, 4, 22050 * 2),
          {-2, 254, 6.015625f, 14.046875f, -514, -2.015625f, 22.078125f, 30.109375f}},
-        {"block align 0", Wav(1, 1, 16, Samples16({{192, 64}}), 22050, 0, 0), {1, -1}},
+        {"block align 0", Wav(1, 2, 16, Samples16({{192, 64}, {9, 9}}), 22050, 0, 0), {1, -1}},
         {"8 bits in 2 bytes", Wav(1, 1, 8, {129, 127, 128, 130}, 22050, 2, 44100), {1, -1, 0, 2}},
         // Whole frames only: rounding 500.75 frames up would read past the chunk.
         {"a tail short of a frame", Wav(1, 2, 16, Bytes(2003)), tavrel::FloatArray(500, -2)},

@@ -32,11 +32,11 @@ inline void PutChunk(Bytes& b, const Chunk& c) {
 }
 
 inline Bytes Riff(const std::vector<Chunk>& chunks) {
-    Bytes b = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    Chunk riff{"RIFF", {'W', 'A', 'V', 'E'}, false}; // a chunk itself, holding the others
     for (const Chunk& c : chunks)
-        PutChunk(b, c);
-    for (int k = 0; k < 4; ++k)
-        b[4 + k] = std::uint8_t((b.size() - 8) >> (8 * k));
+        PutChunk(riff.body, c);
+    Bytes b;
+    PutChunk(b, riff);
     return b;
 }
 

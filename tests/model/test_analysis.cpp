@@ -7,15 +7,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <numbers>
 
 using namespace tavrel;
 
-namespace {
-
 // A loaded recording whose sample i is i mod 1000.
-AnalysisState Recording(int n) {
+static AnalysisState Recording(int n) {
     AnalysisState s;
     s.SampleCount = n;
     s.WaveData = FloatArray(std::size_t(n));
@@ -25,8 +22,6 @@ AnalysisState Recording(int n) {
     s.WaveLoaded = 1;
     return s;
 }
-
-} // namespace
 
 // A region starts under the click, never runs past the end, and holds what the
 // recording has; its scale follows the setting, and quiet regions stay small.
@@ -89,8 +84,7 @@ TEST(HarmonicAnalysis, ResamplesAnyLengthAndFindsTheHarmonics) {
 
     s.PeriodData.fill(1.0f);
     s.PeriodData[0] = 2.0f;
-    for (float length : {1500.0f, 1e9f, -7.0f, std::numeric_limits<float>::quiet_NaN(),
-                         std::numeric_limits<float>::infinity()}) {
+    for (float length : {1500.0f, 1e9f, -7.0f, NAN, INFINITY}) {
         s.PeriodSamples = length;
         s.FftImag.assign(10, 3.0f); // from a recording shorter than 513 samples: grown
         ResamplePeriod(s);
@@ -107,8 +101,9 @@ TEST(HarmonicAnalysis, ChartGeometryAtAnySize) {
         (std::vector<int>{g.X0, g.P, g.B, g.BH, g.LabelX0, g.BarCount, g.LastLabelledHarmonic}),
         (std::vector<int>{10, 12, 170, 150, 6, 41, 41}));
     EXPECT_EQ(HarmLabelPosition(g, 5), QPointF(75, 175));
-    EXPECT_EQ(HarmCaptionLayout(520, 200).harmonic, QPointF(235, 180));
-    EXPECT_EQ(HarmCaptionLayout(520, 200).ampBottom, QPointF(2, 95));
+    const HarmCaptionPlaces captions = HarmCaptionLayout(520, 200);
+    EXPECT_EQ(std::pair(captions.harmonic, captions.ampBottom),
+              std::pair(QPointF(235, 180), QPointF(2, 95)));
     // A bar is added while the one before ends left of the 20-pixel margin, so
     // the last bar is the first to reach into it.
     for (int w = 300; w <= 2400; ++w) {

@@ -10,23 +10,18 @@
 
 using namespace tavrel;
 
-namespace {
-
-using Bytes = std::vector<std::uint8_t>;
+using wavtest::Bytes;
 using enum PcmEncoding;
 
 // Samples in encoding `e`; U8 values are the bytes themselves.
-Bytes Pcm(PcmEncoding e, const std::vector<double>& values) {
+static Bytes Pcm(PcmEncoding e, const std::vector<double>& values) {
     Bytes b;
     for (double v : values)
-        for (std::size_t k = 0; k < BytesPerSample(e); ++k)
-            b.push_back(std::uint8_t((e == F32 ? std::bit_cast<std::uint32_t>(float(v))
-                                               : std::uint64_t(std::int64_t(v))) >>
-                                     (8 * k)));
+        wavtest::Put(
+            b, e == F32 ? std::bit_cast<std::uint32_t>(float(v)) : std::uint32_t(std::int64_t(v)),
+            int(BytesPerSample(e)));
     return b;
 }
-
-} // namespace
 
 // Every layout the reader accepts maps to one of its container, and the
 // device gets that, 24 bits as 32, else float, else 16-bit; stereo, else mono.
@@ -65,13 +60,8 @@ TEST(PcmFormat, LayoutOfTheFileAndOfTheDevice) {
 // Round to nearest, clip, NaN as silence; many channels to one is the mean,
 // to two shares the further ones between both sides.
 TEST(PcmFormat, ConvertsSamplesAndChannels) {
-    struct Case {
-        PcmLayout from;
-        std::vector<double> in; // 8-bit values are the bytes themselves
-        PcmLayout to;
-        std::vector<double> want;
-    };
-    const Case cases[] = {
+    // From, values in (8-bit ones are the bytes themselves), to, values out.
+    const std::tuple<PcmLayout, std::vector<double>, PcmLayout, std::vector<double>> cases[] = {
         {{S24, 1}, {0x123456, -2}, {S24, 1}, {0x123456, -2}},
         {{S24, 1}, {0x123456, -1, -0x800000}, {S32, 1}, {0x12345600, -256, -0x1p31}},
         {{S32, 1}, {0x1p31 - 1, -0x1p31, 0x18000, 0x17fff}, {S16, 1}, {32767, -32768, 2, 1}},
@@ -84,12 +74,12 @@ TEST(PcmFormat, ConvertsSamplesAndChannels) {
         {{S16, 3}, {300, 600, 900}, {S16, 2}, {600, 750}},
         {{S32, 4}, {100 << 16, 200 << 16, 300 << 16, 500 << 16}, {S16, 2}, {300, 333}},
     };
-    for (const Case& c : cases) {
-        const Bytes in = Pcm(c.from.encoding, c.in), want = Pcm(c.to.encoding, c.want);
-        Bytes out(in.size() / FrameBytes(c.from) * FrameBytes(c.to), 0xee);
-        ConvertPcm(in.data(), c.from, out.data(), c.to, out.size() / FrameBytes(c.to));
-        EXPECT_EQ(out, want) << int(c.from.encoding) << "x" << c.from.channels << " to "
-                             << int(c.to.encoding) << "x" << c.to.channels;
+    for (const auto& [from, values, to, wantValues] : cases) {
+        const Bytes in = Pcm(from.encoding, values), want = Pcm(to.encoding, wantValues);
+        Bytes out(in.size() / FrameBytes(from) * FrameBytes(to), 0xee);
+        ConvertPcm(in.data(), from, out.data(), to, out.size() / FrameBytes(to));
+        EXPECT_EQ(out, want) << int(from.encoding) << "x" << from.channels << " to "
+                             << int(to.encoding) << "x" << to.channels;
     }
 }
 

@@ -14,32 +14,26 @@ TEST(RecorderLauncher, StartsEveryExistingPathElseTheFirstRecorderFound) {
     const QString &p1 = paths[0], &p2 = paths[1], &p3 = paths[2];
     const QString two = Script(bins, "rec-two"), three = Script(bins, "rec-three");
     const QStringList names = {"rec-missing", "rec-two", "rec-three"};
-    struct Case {
-        const char* what;
-        QStringList existing, failing, wantStarts, wantResult;
-    };
-    const Case cases[] = {
+    // Paths that exist, starts that fail, then what is started and what is reported started.
+    const std::tuple<const char*, QStringList, QStringList, QStringList, QStringList> cases[] = {
         {"only the second path", {p2}, {}, {p2}, {p2}},
         {"all three, each once, in order", paths, {}, paths, paths},
         {"a failed start does not stop the next", {p1, p3}, {p1}, {p1, p3}, {p3}},
         {"no path: the first recorder on the search path", {}, {}, {two}, {two}},
         {"no path starts: the recorders after all", {p1}, {p1}, {p1, two}, {two}},
         {"a recorder that fails: the next one", {}, {two}, {two, three}, {three}},
+        {"nothing starts: nothing reported", {p1}, {p1, two, three}, {p1, two, three}, {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, existing, failing, wantStarts, wantResult] : cases) {
         for (const QString& p : paths)
             QFile::remove(p);
-        for (const QString& p : c.existing)
+        for (const QString& p : existing)
             Script(dir, QFileInfo(p).fileName());
         FakeProgramStarter starter;
-        starter.failing = c.failing;
-        EXPECT_EQ(LaunchRecorder(starter, {paths, names, {bins.path()}}), c.wantResult);
-        EXPECT_EQ(starter.started, c.wantStarts);
+        starter.failing = failing;
+        EXPECT_EQ(LaunchRecorder(starter, {paths, names, {bins.path()}}), wantResult) << what;
+        EXPECT_EQ(starter.started, wantStarts) << what;
     }
-    FakeProgramStarter starter; // nothing that exists: nothing started, nothing reported
-    EXPECT_TRUE(LaunchRecorder(starter, {paths, names.mid(0, 1), {bins.path()}}).isEmpty());
-    EXPECT_TRUE(starter.started.isEmpty());
 }
 
 // Scripts that take 2 s have not ended when the call returns, then do.

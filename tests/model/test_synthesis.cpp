@@ -11,17 +11,13 @@
 
 using namespace tavrel;
 
-namespace {
-
-AnalysisState Harmonics(float P, std::vector<std::pair<float, float>> reIm) {
+static AnalysisState Harmonics(float P, std::vector<std::pair<float, float>> reIm) {
     AnalysisState s;
     s.PeriodSamples = P;
     for (std::size_t n = 1; n <= reIm.size(); ++n)
         std::tie(s.HarmRe[n], s.HarmIm[n]) = reIm[n - 1];
     return s;
 }
-
-} // namespace
 
 TEST(RebuildWave, SumsTheFirstNHarmonicsAsCosineMinusSine) {
     const AnalysisState s = Harmonics(100, {{1, 0}, {0, 1}, {2, -1}, {0.5f, 0.25f}});
@@ -95,8 +91,7 @@ TEST(SynthSound, HeaderByteForByteThenThePeriodRepeated) {
     write(Harmonics(512, {{-1, 0}, {-0.3f, 0}}), 2);
     EXPECT_EQ(std::tuple(d[0], d[118 * 512 + 133], w[60608], *std::max_element(d, d + 60550)),
               std::tuple(28, d[133], 0, 183));
-    write(Harmonics(100, std::vector<std::pair<float, float>>(40, {1, 0})),
-          40); // peak: sample 0 alone
+    write(Harmonics(100, std::vector(40, std::pair(1.0f, 0.0f))), 40); // peak: sample 0 alone
     EXPECT_EQ(std::pair(int(d[0]), int(d[50])), std::pair(228, 128));
     write(Harmonics(80, {}), 5); // silence: the zero line
     EXPECT_EQ(std::count(d, d + 60550, 128), 60550);

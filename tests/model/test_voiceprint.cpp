@@ -10,29 +10,26 @@ using namespace tavrel;
 // 505 x 329: frequency ticks at y = 292 - 23 i, long and labelled at even i; time ticks
 // for i = 4, 8 ... 64, short at 60 + 6.5 i, long and labelled at 60 + 13 i.
 TEST(VoiceprintAxes, TicksAndLabelsForEachZoomAndRate) {
-    struct Case {
-        float vzoom, hzoom;
-        double rate, kHz, seconds; // the first label of each axis; the others are multiples
-    };
-    for (const Case& c :
-         {Case{1, 1, 22050, 1, 0.4}, Case{4, 4, 22050, 0.25, 0.1}, Case{0.5, 0.125, 22050, 2, 3.2},
-          Case{1, 1, 0, 1, 0.4}, Case{1, 1, 44100, 2, 0.2}, Case{2, 0.25, 11025, 0.25, 3.2}}) {
-        SCOPED_TRACE(testing::Message() << c.vzoom << " " << c.hzoom << " " << c.rate);
-        const VoiceprintAxes a = LayOutVoiceprintAxes(505, 329, c.vzoom, c.hzoom, c.rate);
+    // Zooms and rate, then the first label of each axis; the others are multiples.
+    const std::tuple<float, float, double, double, double> cases[] = {
+        {1, 1, 22050, 1, 0.4}, {4, 4, 22050, 0.25, 0.1}, {0.5, 0.125, 22050, 2, 3.2},
+        {1, 1, 0, 1, 0.4},     {1, 1, 44100, 2, 0.2},    {2, 0.25, 11025, 0.25, 3.2}};
+    for (const auto& [vzoom, hzoom, rate, kHz, seconds] : cases) {
+        SCOPED_TRACE(testing::Message() << vzoom << " " << hzoom << " " << rate);
+        const VoiceprintAxes a = LayOutVoiceprintAxes(505, 329, vzoom, hzoom, rate);
         ASSERT_EQ(std::tuple(a.ticks.size(), a.labels.size()), std::tuple(12u + 2 * 16u, 6u + 16u));
+        EXPECT_EQ(std::tuple(a.labels[0].x, a.labels[0].y), std::tuple(30, 241));
         for (int i = 1; i <= 12; ++i) {
             const AxisLine& t = a.ticks[i - 1];
             EXPECT_EQ(std::tuple(t.x1, t.y1, t.x2), std::tuple(i % 2 ? 58 : 56, 292 - 23 * i, 60));
+            EXPECT_TRUE(i > 6 || a.labels[i - 1].text == QString::number(kHz * i, 'f', 2)) << i;
         }
-        for (int k = 1; k <= 6; ++k)
-            EXPECT_EQ(a.labels[k - 1].text, QString::number(c.kHz * k, 'f', 2));
-        EXPECT_EQ(std::tuple(a.labels[0].x, a.labels[0].y), std::tuple(30, 241));
         for (int k = 1; k <= 16; ++k) {
             const AxisLine &s = a.ticks[10 + 2 * k], &l = a.ticks[11 + 2 * k];
             const AxisText& t = a.labels[5 + k];
-            EXPECT_EQ(std::tuple(s.x1, s.y2, l.x1, l.y2, t.x, t.y),
-                      std::tuple(60 + 26 * k, 294, 60 + 52 * k, 296, 56 + 52 * k, 297));
-            EXPECT_EQ(t.text, QString::number(c.seconds * k, 'f', 1));
+            EXPECT_EQ(std::tuple(s.x1, s.y2, l.x1, l.y2, t.x, t.y, t.text),
+                      std::tuple(60 + 26 * k, 294, 60 + 52 * k, 296, 56 + 52 * k, 297,
+                                 QString::number(seconds * k, 'f', 1)));
         }
     }
     const VoiceprintAxes big = LayOutVoiceprintAxes(1010, 658, 1, 1, 22050); // scaled, then floored
@@ -88,21 +85,17 @@ TEST(Spectrogram, RowsColumnsAndTheClosingColumn) {
 
 // The last step and value of the voiceprint's bar over x = 60 ... 490.
 TEST(PlaybackProgress, BarStepsEndWithTheSoundOrAtThePlotsEdge) {
-    struct Case {
-        std::int32_t samples;
-        double rate;
-        float hzoom;
-        int lastStep, lastValue;
-    };
-    for (const Case& c : {Case{110250, 22050, 1, 33, 426}, Case{44100, 22050, 2, 16, 413},
-                          Case{88200, 44100, 1, 16, 413}, Case{1, 22050, 1, 0, 0}}) {
-        const VoiceprintBar bar = PlanVoiceprintBar(c.samples, c.rate, c.hzoom, 60, 490, 430);
+    using Case = std::tuple<std::int32_t, double, float, int, int>;
+    for (const auto& [samples, rate, hzoom, lastStep, lastValue] :
+         {Case{110250, 22050, 1, 33, 426}, Case{44100, 22050, 2, 16, 413},
+          Case{88200, 44100, 1, 16, 413}, Case{1, 22050, 1, 0, 0}}) {
+        const VoiceprintBar bar = PlanVoiceprintBar(samples, rate, hzoom, 60, 490, 430);
         int step = 0;
         while (VoiceprintBarAt(bar, step + 1))
             ++step;
         EXPECT_EQ(std::pair(step, step ? *VoiceprintBarAt(bar, step) : 0),
-                  std::pair(c.lastStep, c.lastValue))
-            << c.samples << " " << c.rate << " " << c.hzoom;
+                  std::pair(lastStep, lastValue))
+            << samples << " " << rate << " " << hzoom;
     }
     EXPECT_FALSE(PlanWholeWaveBar(1, 22050, 825).moves); // the main window's, with 1 sample
 }
