@@ -14,6 +14,7 @@
 #include "sound/Ticks.h"
 #include "synthesis/Form2.h"
 #include "ui/Dialogs.h"
+#include "ui/FitText.h"
 #include "ui/Palette.h"
 #include "ui/PictureBox.h"
 #include "ui/Printing.h"
@@ -78,7 +79,6 @@ MainWindow::MainWindow(const Platform& platform, QWidget* parent)
     resize(666, 509);
 
     lblFilename = MakeLabel(this, "filename", 0, 81, 33);
-    lblFilename->setWordWrap(true);
     Label3 = MakeLabel(this, "Channels:", 40, 89, 16);
     txtChannels = MakeTextBox(this, 56);
     Label1 = MakeLabel(this, "BitsPerSample:", 80, 89, 16);
@@ -199,8 +199,8 @@ void MainWindow::OpenFromCommandLine(const QString& path) {
 }
 
 void MainWindow::LoadRecording(const QString& path) {
-    lblFilename->setText(QFileInfo(path).fileName());
-    lblFilename->setToolTip(QDir::toNativeSeparators(path)); // long names are cut
+    ShowNameInLabel(lblFilename, QFileInfo(path).fileName());
+    lblFilename->setToolTip(QDir::toNativeSeparators(path)); // the folder, and a name cut short
     Picture1->Cls();
     Picture2->Cls();
     m_state.MarkPhase = 2;

@@ -97,6 +97,15 @@ protected:
     static int Column(PictureBox* p, int x, QRgb c) {
         return CountColour(Img(p), c, {x, 0, 1, 999});
     }
+    // The file name as the label shows it, which must fit the label whole.
+    QString ShownName() {
+        const QLabel* l = window->lblFilename;
+        const QSize need =
+            QFontMetrics(l->font()).boundingRect({0, 0, 999, 999}, 0, l->text()).size();
+        EXPECT_TRUE(need.width() <= l->width() && need.height() <= l->height())
+            << need.width() << 'x' << need.height();
+        return l->text().remove(QLatin1Char('\n'));
+    }
     AnalysisState& S() { return window->State(); }
     Texts Messages() { return std::exchange(dialogs.messages, {}); }
 
@@ -164,8 +173,8 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
 
     Load("sum.wav", Mono16(8000, 4000, HarmonicSum));
     EXPECT_EQ(dialogs.lastFilter, "サウンド|*.wav");
-    EXPECT_EQ((Texts{window->lblFilename->text(), window->txtChannels->text(),
-                     window->txtBitsPerSample->text(), window->txtSamplesPerSec->text()}),
+    EXPECT_EQ((Texts{ShownName(), window->txtChannels->text(), window->txtBitsPerSample->text(),
+                     window->txtSamplesPerSec->text()}),
               (Texts{"sum.wav", "1", "16", "8000"}));
     EXPECT_GT(CountColour(Img(p3), Red, QRect(0, 21, 521, 29)), 500); // zero line 35, peak 14 off
     EXPECT_EQ(CountColour(Img(p3), Red, QRect(0, 21, 521, 29)), CountColour(Img(p3), Red));
@@ -298,7 +307,7 @@ TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecordingAndOneNamedAtStartLoa
         EXPECT_EQ(std::pair(Messages(), dialogs.exclamation),
                   std::pair(Texts{LoadErrorMessage(error)}, error == NotRiffWave))
             << c.name;
-        EXPECT_EQ((Texts{window->lblFilename->text(), window->txtSamplesPerSec->text()}),
+        EXPECT_EQ((Texts{ShownName(), window->txtSamplesPerSec->text()}),
                   (Texts{QFileInfo(dialogs.nextPath).fileName(), "8000"}));
         EXPECT_TRUE(S().WaveData == dataBefore && Img(p3) == wholeBefore && Blank(p1)) << c.name;
     }
@@ -317,13 +326,20 @@ TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecordingAndOneNamedAtStartLoa
     const auto restore = qScopeGuard([old = QDir::currentPath()] { QDir::setCurrent(old); });
     QDir::setCurrent(dir.path());
     QDir(dir.path()).mkdir("lesson");
-    WriteFile(dir, "lesson/a.wav", Mono16(8000, 4000, HarmonicSum));
-    window->OpenFromCommandLine("lesson/a.wav");
+    WriteFile(dir, "lesson/vowel_a_130hz_take2.wav", Mono16(8000, 4000, HarmonicSum));
+    window->OpenFromCommandLine("lesson/vowel_a_130hz_take2.wav");
     EXPECT_TRUE(Messages().empty() && Img(p3) != wholeBefore);
-    EXPECT_EQ(std::pair(S().FileName, window->lblFilename->text()),
-              std::pair(dir.filePath("lesson/a.wav"), QStringLiteral("a.wav")));
+    EXPECT_EQ(std::pair(S().FileName, ShownName()),
+              std::pair(dir.filePath("lesson/vowel_a_130hz_take2.wav"),
+                        QStringLiteral("vowel_a_130hz_take2.wav")));
     window->Command1_Click();
     EXPECT_EQ(dialogs.lastStartDir, dir.filePath("lesson"));
+    // A name too long for the label keeps its start and its extension in view.
+    window->OpenFromCommandLine(QString(90, QChar(u'声')) + "_end.wav");
+    EXPECT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(ShownName().startsWith(u'声') && ShownName().endsWith("_end.wav") &&
+                ShownName().contains(QChar(0x2026)))
+        << ShownName().toStdString();
 }
 
 TEST_F(MainWindowTest, SettingsAndVersionDialogs) {
