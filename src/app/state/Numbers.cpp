@@ -7,7 +7,9 @@
 
 namespace tavrel {
 
-double Int(double x) { return std::floor(x); }
+double Int(double x) {
+    return std::floor(x);
+}
 
 double RoundHalfEven(double x) {
     // nearbyint follows the current rounding mode, which the program never
@@ -47,9 +49,15 @@ QString FormatUpTo5(double x) {
     return s;
 }
 
-QString FormatWhole(double x) { return Fixed(RoundHalfEven(x), 0); }
-QString FormatFixed2(double x) { return Fixed(x, 2); }
-QString FormatFixed1(double x) { return Fixed(x, 1); }
+QString FormatWhole(double x) {
+    return Fixed(RoundHalfEven(x), 0);
+}
+QString FormatFixed2(double x) {
+    return Fixed(x, 2);
+}
+QString FormatFixed1(double x) {
+    return Fixed(x, 1);
+}
 
 namespace {
 
@@ -107,39 +115,33 @@ double LenientNumber(const QString& text) {
         return v;
     }
 
+    // The leading number as strtod reads it: sign, digits, fraction, and an
+    // exponent (E or D) only when it has digits of its own.
+    const auto takeSign = [&](std::string& out, int& k) {
+        if (k < n && (s[k] == QLatin1Char('+') || s[k] == QLatin1Char('-')))
+            out += char(s[k++].unicode());
+    };
+    const auto takeDigits = [&](std::string& out, int& k) {
+        const int from = k;
+        for (; k < n && s[k].unicode() >= '0' && s[k].unicode() <= '9'; ++k)
+            out += char(s[k].unicode());
+        return k > from;
+    };
     std::string ascii;
-    if (i < n && (s[i] == QLatin1Char('+') || s[i] == QLatin1Char('-')))
-        ascii += char(s[i++].unicode());
-    bool digits = false;
-    while (i < n && s[i].unicode() >= '0' && s[i].unicode() <= '9') {
-        ascii += char(s[i++].unicode());
-        digits = true;
-    }
+    takeSign(ascii, i);
+    bool digits = takeDigits(ascii, i);
     if (i < n && s[i] == QLatin1Char('.')) {
         ascii += '.';
-        ++i;
-        while (i < n && s[i].unicode() >= '0' && s[i].unicode() <= '9') {
-            ascii += char(s[i++].unicode());
-            digits = true;
-        }
+        digits |= takeDigits(ascii, ++i);
     }
     if (!digits)
         return 0.0;
-    if (i < n) {
-        const QChar e = s[i].toUpper();
-        if (e == QLatin1Char('E') || e == QLatin1Char('D')) {
-            int j = i + 1;
-            std::string exp = "e";
-            if (j < n && (s[j] == QLatin1Char('+') || s[j] == QLatin1Char('-')))
-                exp += char(s[j++].unicode());
-            bool expDigits = false;
-            while (j < n && s[j].unicode() >= '0' && s[j].unicode() <= '9') {
-                exp += char(s[j++].unicode());
-                expDigits = true;
-            }
-            if (expDigits)
-                ascii += exp;
-        }
+    if (i < n && (s[i].toUpper() == QLatin1Char('E') || s[i].toUpper() == QLatin1Char('D'))) {
+        std::string exp = "e";
+        int j = i + 1;
+        takeSign(exp, j);
+        if (takeDigits(exp, j))
+            ascii += exp;
     }
     const double v = std::strtod(ascii.c_str(), nullptr);
     return std::isfinite(v) ? v : 0.0;
