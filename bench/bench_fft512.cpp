@@ -9,7 +9,7 @@
 // few rounds). FFTW runs out of place on an unchanged input and computes no
 // magnitudes, so the ratio errs against Fft512.
 #include "Fft512Plain.h"
-#include "app/state/AnalysisState.h"
+#include "state/AnalysisState.h"
 #include "voiceprint/Fft512.h"
 
 #include <benchmark/benchmark.h>

@@ -6,7 +6,7 @@
 //   bench_load --peak-memory   one load, then the peak resident memory against
 //                              the file's data plus three SampleCount-long
 //                              float arrays, plus 10 %
-#include "app/state/FloatArray.h"
+#include "state/FloatArray.h"
 #include "ui/Canvas.h"
 #include "wavein/WavReader.h"
 #include "wavein/WholeWavePlot.h"

@@ -22,7 +22,7 @@ mkdir -p "$out/corpus" "$out/artifacts"
 # Qt's headers want position-independent code.
 read -r -a qt_cflags <<<"$(pkg-config --cflags Qt6Core)"
 read -r -a qt_libs <<<"$(pkg-config --libs Qt6Core)"
-numbers=$here/src/app/state/Numbers.cpp
+numbers=$here/src/state/Numbers.cpp
 common=(-std=c++20 -g -O1 -fPIC -Wall -Wextra -I"$here/src" "${qt_cflags[@]}")
 
 echo "== building the fuzz target with $cxx =="

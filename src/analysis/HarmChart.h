@@ -1,7 +1,7 @@
 #pragma once
 // Drawing the harmonic bar chart on a picture area.
 
-#include "app/state/AnalysisState.h"
+#include "state/AnalysisState.h"
 
 #include <QColor>
 #include <QString>

@@ -3,7 +3,7 @@
 // Plain computation over the shared state: no drawing, no step flags (the
 // Fourier button's handler sets FftDone).
 
-#include "app/state/AnalysisState.h"
+#include "state/AnalysisState.h"
 
 #include <QPointF>
 #include <cstdint>

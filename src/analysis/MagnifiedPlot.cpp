@@ -1,7 +1,7 @@
 #include "analysis/MagnifiedPlot.h"
 
 #include "analysis/Magnify.h"
-#include "app/state/Numbers.h"
+#include "state/Numbers.h"
 #include "ui/Canvas.h"
 #include "ui/Palette.h"
 

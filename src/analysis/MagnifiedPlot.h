@@ -2,7 +2,7 @@
 // Drawing on the magnified plot: the region's wave, the period marks and the
 // period texts.
 
-#include "app/state/AnalysisState.h"
+#include "state/AnalysisState.h"
 
 namespace tavrel {
 

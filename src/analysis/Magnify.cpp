@@ -1,6 +1,6 @@
 #include "analysis/Magnify.h"
 
-#include "app/state/Numbers.h"
+#include "state/Numbers.h"
 
 #include <algorithm>
 #include <cmath>

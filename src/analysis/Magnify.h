@@ -2,7 +2,7 @@
 // Magnifying a region of the whole wave at one sample per pixel, and
 // capturing one period from two marks on the magnified plot.
 
-#include "app/state/AnalysisState.h"
+#include "state/AnalysisState.h"
 
 #include <QPointF>
 #include <cstdint>

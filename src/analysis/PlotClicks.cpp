@@ -1,6 +1,6 @@
 #include "analysis/PlotClicks.h"
 
-#include "app/state/Numbers.h"
+#include "state/Numbers.h"
 
 #include <cmath>
 #include <utility>

@@ -5,7 +5,7 @@
 // call these and then draw what the outcome says.
 
 #include "analysis/Magnify.h"
-#include "app/state/AnalysisState.h"
+#include "state/AnalysisState.h"
 
 #include <optional>
 

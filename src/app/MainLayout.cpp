@@ -1,6 +1,6 @@
 #include "app/MainLayout.h"
 
-#include "app/state/Numbers.h"
+#include "state/Numbers.h"
 
 namespace tavrel {
 

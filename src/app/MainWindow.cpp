@@ -7,7 +7,7 @@
 #include "app/LoadMessages.h"
 #include "app/MainLayout.h"
 #include "app/SettingsDialogs.h"
-#include "app/state/Numbers.h"
+#include "state/Numbers.h"
 #include "sound/PlaybackProgress.h"
 #include "sound/RecorderLauncher.h"
 #include "sound/SoundOutput.h"

@@ -3,7 +3,7 @@
 // the three stacked plots. Handlers are named after their control and event.
 
 #include "app/Platform.h"
-#include "app/state/AnalysisState.h"
+#include "state/AnalysisState.h"
 
 #include <QColor>
 #include <QPointer>

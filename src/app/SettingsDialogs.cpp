@@ -1,7 +1,7 @@
 #include "app/SettingsDialogs.h"
 
-#include "app/state/AnalysisState.h"
-#include "app/state/Numbers.h"
+#include "state/AnalysisState.h"
+#include "state/Numbers.h"
 #include "ui/Canvas.h"
 #include "ui/Dialogs.h"
 #include "ui/FitText.h"

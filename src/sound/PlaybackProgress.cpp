@@ -1,6 +1,6 @@
 #include "sound/PlaybackProgress.h"
 
-#include "app/state/Numbers.h"
+#include "state/Numbers.h"
 
 namespace tavrel {
 

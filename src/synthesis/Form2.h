@@ -7,7 +7,7 @@
 // One instance per opening: the window is discarded when it closes, so
 // every opening starts at N = 1 in the upper place.
 
-#include "app/state/AnalysisState.h"
+#include "state/AnalysisState.h"
 #include "synthesis/Restoration.h"
 
 #include <QColor>

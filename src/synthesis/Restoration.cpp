@@ -1,6 +1,6 @@
 #include "synthesis/Restoration.h"
 
-#include "app/state/Numbers.h"
+#include "state/Numbers.h"
 
 #include <algorithm>
 #include <cmath>

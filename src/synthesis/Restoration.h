@@ -2,7 +2,7 @@
 // Rebuilding the analysed period from its first N harmonics, and where its
 // curves go on a picture. Plain computation over the shared state.
 
-#include "app/state/AnalysisState.h"
+#include "state/AnalysisState.h"
 
 #include <QPointF>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "synthesis/SynthLayout.h"
 
-#include "app/state/Numbers.h"
+#include "state/Numbers.h"
 
 #include <algorithm>
 

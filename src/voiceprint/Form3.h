@@ -6,7 +6,7 @@
 // It knows the main window only through what it is handed: the shared state,
 // the sound output and the clock.
 
-#include "app/state/AnalysisState.h"
+#include "state/AnalysisState.h"
 #include "voiceprint/Form3Rules.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "voiceprint/Spectrogram.h"
 
-#include "app/state/Numbers.h"
+#include "state/Numbers.h"
 #include "voiceprint/Fft512.h"
 
 #include <algorithm>

@@ -8,7 +8,7 @@
 // (k = 1 ... 512) one row counted from the bottom; bin 0, the constant part,
 // is never shown.
 
-#include "app/state/FloatArray.h"
+#include "state/FloatArray.h"
 #include "voiceprint/VoiceprintAxes.h"
 
 #include <cstdint>

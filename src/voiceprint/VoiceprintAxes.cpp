@@ -1,6 +1,6 @@
 #include "voiceprint/VoiceprintAxes.h"
 
-#include "app/state/Numbers.h"
+#include "state/Numbers.h"
 
 namespace tavrel {
 

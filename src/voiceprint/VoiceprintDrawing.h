@@ -3,7 +3,7 @@
 // grey cells per 512-sample frame of the recording, from the left, each
 // column from the bottom up, as far as the plot reaches at the zoom factors.
 
-#include "app/state/AnalysisState.h"
+#include "state/AnalysisState.h"
 
 #include <functional>
 

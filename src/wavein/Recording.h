@@ -1,7 +1,7 @@
 #pragma once
 // Taking a freshly read recording into the shared state.
 
-#include "app/state/AnalysisState.h"
+#include "state/AnalysisState.h"
 #include "wavein/WavReader.h"
 
 namespace tavrel {

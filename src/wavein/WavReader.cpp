@@ -1,6 +1,6 @@
 #include "wavein/WavReader.h"
 
-#include "app/state/Numbers.h"
+#include "state/Numbers.h"
 
 #include <QFile>
 #include <algorithm>

@@ -5,7 +5,7 @@
 // message boxes: every failure comes back as a WavError, and the main window
 // words it for the user.
 
-#include "app/state/FloatArray.h"
+#include "state/FloatArray.h"
 
 #include <QString>
 #include <cstddef>

@@ -1,6 +1,6 @@
 #include "wavein/WholeWaveGeometry.h"
 
-#include "app/state/Numbers.h"
+#include "state/Numbers.h"
 
 #include <algorithm>
 #include <cmath>

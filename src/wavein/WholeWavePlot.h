@@ -1,7 +1,7 @@
 #pragma once
 // Drawing the whole recording in its strip, in light red.
 
-#include "app/state/FloatArray.h"
+#include "state/FloatArray.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 // The transform against the plain rendering of its method, which it must match
 // bit for bit in both its forms; the plain rendering against a direct DFT.
 #include "Fft512Plain.h"
-#include "app/state/AnalysisState.h"
+#include "state/AnalysisState.h"
 #include "voiceprint/Fft512.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Where the whole recording lands in its strip. Drawing by columns is checked
 // pixel for pixel against the polyline in the window tests.
-#include "app/state/FloatArray.h"
+#include "state/FloatArray.h"
 #include "wavein/WholeWaveGeometry.h"
 
 #include <gtest/gtest.h>

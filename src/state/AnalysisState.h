@@ -3,7 +3,7 @@
 // the step flags say how far the user has come, and each handler checks the
 // flag of the step before it.
 
-#include "app/state/FloatArray.h"
+#include "state/FloatArray.h"
 
 #include <array>
 #include <cstdint>

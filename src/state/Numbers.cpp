@@ -1,4 +1,4 @@
-#include "app/state/Numbers.h"
+#include "state/Numbers.h"
 
 #include <cfenv>
 #include <cmath>
