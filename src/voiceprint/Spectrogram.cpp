@@ -68,7 +68,10 @@ SpectrogramPlan PlanSpectrogram(int width, int height, float vzoom, float hzoom,
     SpectrogramPlan p;
     p.frame = VoiceprintFrame(width, height);
     p.ColWidth = static_cast<float>(width * 3 / VoiceDesignWidth);
-    p.RowHeight = static_cast<float>(Int(height * 2 / VoiceDesignHeight));
+    // Not rounded, like ColWidth: the frequency ticks stand at H x 23 / 329
+    // px per 0.5 kHz, so a row must be H x 2 / 329 px for a tone to lie at the
+    // tick of its frequency on every size of window, not only on 329 px.
+    p.RowHeight = static_cast<float>(height * 2 / VoiceDesignHeight);
     p.VZoom = vzoom;
     p.HZoom = hzoom;
     p.FrameCount = std::max<std::int32_t>(0, sampleCount / FftSize);

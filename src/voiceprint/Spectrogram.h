@@ -19,7 +19,8 @@ namespace tavrel {
 
 // The magnitude that shows black; stronger bins are black too.
 inline constexpr double MagRef = 18000;
-// Bins above this have no magnitude; rows for them are left white.
+// Bins above this have no magnitude; rows for them would be left white
+// (the plot is never tall enough at any zoom, but the rows stay bounded).
 inline constexpr int HighestBin = 512;
 
 // Fills re(0 ... 511) with frame j of the wave under the symmetric Hamming
@@ -56,7 +57,7 @@ struct CellColumn {
 struct SpectrogramPlan {
     PlotFrame frame;
     float ColWidth = 0;  // px per frame at HZoom 1: W x 3 / 505, not rounded
-    float RowHeight = 0; // px per bin at VZoom 1: Int(H x 2 / 329)
+    float RowHeight = 0; // px per bin at VZoom 1: H x 2 / 329, not rounded
     float VZoom = 1;
     float HZoom = 1;
     std::int32_t FrameCount = 0;      // whole frames in the recording
