@@ -199,8 +199,6 @@ void MainWindow::OpenFromCommandLine(const QString& path) {
 }
 
 void MainWindow::LoadRecording(const QString& path) {
-    ShowNameInLabel(lblFilename, QFileInfo(path).fileName());
-    lblFilename->setToolTip(QDir::toNativeSeparators(path)); // the folder, and a name cut short
     Picture1->Cls();
     Picture2->Cls();
     m_state.MarkPhase = 2;
@@ -220,6 +218,10 @@ void MainWindow::LoadRecording(const QString& path) {
     // refused leaves the previous one, which the plots still show, to play.
     m_state.FileName = path;
     m_state.SampleRate = result.wave.format.sampleRate;
+    // Only now: a refused file's name over the previous recording's wave
+    // would say the screen shows what it does not.
+    ShowNameInLabel(lblFilename, QFileInfo(path).fileName());
+    lblFilename->setToolTip(QDir::toNativeSeparators(path)); // the folder, and a name cut short
     const WavFormat& f = result.wave.format;
     txtChannels->setText(QString::number(f.channels));
     txtBitsPerSample->setText(QString::number(f.bitsPerSample));

@@ -61,7 +61,9 @@ Form4::Form4(AnalysisState& state, Dialogs& dialogs, QWidget* parent)
 void Form4::Form_Load() {
     Option1->setChecked(m_state.AmpNormalize == 1);
     Option2->setChecked(m_state.AmpNormalize == 0);
-    Text1->setText(QStringLiteral("128"));
+    // The level in effect (128 until it is changed): closing without an edit
+    // must not put back a level the user had chosen.
+    Text1->setText(QString::number(m_state.RefLevel));
 }
 
 void Form4::Cmd_End_Click() {

@@ -23,6 +23,8 @@ const QColor LightMagenta = PaletteColor(13);
 QPushButton* MakeButton(QWidget* parent, const QString& caption, int left) {
     auto* b = new QPushButton(caption, parent);
     b->setGeometry(left, 0, 57, 25);
+    // Enter must not play by surprise: playing holds the window for 2.7 s.
+    b->setAutoDefault(false);
     return b;
 }
 
@@ -53,6 +55,9 @@ Form2::Form2(AnalysisState& state, Dialogs& dialogs, SoundOutput& sound, HarmCha
     HScroll1->setValue(1);
     Text1 = new QLineEdit(QStringLiteral("1"), this);
     Text1->setGeometry(88, 19, 33, 22);
+    // N comes from the scroll bar only; typed digits would show one N while
+    // the pictures show another.
+    Text1->setReadOnly(true);
     CmdPlay = MakeButton(this, QStringLiteral("再生(&P)"), 232);
     Cmd_idou = MakeButton(this, QStringLiteral("移動(&M)"), 288);
     CmdEnd = MakeButton(this, QStringLiteral("閉じる(&E)"), 344);

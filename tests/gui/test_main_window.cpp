@@ -308,7 +308,7 @@ TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecordingAndOneNamedAtStartLoa
                   std::pair(Texts{LoadErrorMessage(error)}, error == NotRiffWave))
             << c.name;
         EXPECT_EQ((Texts{ShownName(), window->txtSamplesPerSec->text()}),
-                  (Texts{QFileInfo(dialogs.nextPath).fileName(), "8000"}));
+                  (Texts{"good.wav", "8000"}));
         EXPECT_TRUE(S().WaveData == dataBefore && Img(p3) == wholeBefore && Blank(p1)) << c.name;
     }
 
@@ -335,8 +335,9 @@ TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecordingAndOneNamedAtStartLoa
     window->Command1_Click();
     EXPECT_EQ(dialogs.lastStartDir, dir.filePath("lesson"));
     // A name too long for the label keeps its start and its extension in view.
-    window->OpenFromCommandLine(QString(90, QChar(u'声')) + "_end.wav");
-    EXPECT_EQ(Messages().size(), 1u);
+    const QString longName = QString(80, QChar(u'声')) + "_end.wav"; // 248 bytes
+    window->OpenFromCommandLine(WriteFile(dir, longName, Mono16(8000, 4000, HarmonicSum)));
+    EXPECT_TRUE(Messages().empty());
     EXPECT_TRUE(ShownName().startsWith(u'声') && ShownName().endsWith("_end.wav") &&
                 ShownName().contains(QChar(0x2026)))
         << ShownName().toStdString();
@@ -346,6 +347,7 @@ TEST_F(MainWindowTest, SettingsAndVersionDialogs) {
     window->Cmd_Settei_Click();
     auto* form = window->findChild<Form4*>();
     ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->Text1->text(), "128");
     for (QLabel* label : {form->Label1, form->Label2, form->Label3}) // headings fit, not cut
         EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width());
     form->Text1->setText("105.5");
@@ -354,10 +356,10 @@ TEST_F(MainWindowTest, SettingsAndVersionDialogs) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(std::pair(int(S().RefLevel), int(S().AmpNormalize)), std::pair(106, 0));
 
-    window->Cmd_Settei_Click(); // made afresh: the designed text, the state's option
+    window->Cmd_Settei_Click(); // made afresh, showing the settings in effect
     form = window->findChild<Form4*>();
     ASSERT_NE(form, nullptr);
-    EXPECT_TRUE(form->Text1->text() == "128" && form->Option2->isChecked());
+    EXPECT_TRUE(form->Text1->text() == "106" && form->Option2->isChecked());
     form->Text1->setText("40000");
     form->Cmd_End_Click();
     EXPECT_EQ(Messages(), (Texts{QString::fromUtf8(RefLevelRangeMessage)}));
@@ -473,7 +475,10 @@ TEST_F(SynthesisWindowTest, StepsThroughHarmonicsMovesPlaysAndCloses) {
         EXPECT_EQ(form->pos(), at);
     }
 
-    // Playing: the header written on opening, the period's samples repeated.
+    // Enter and typing do nothing; playing: the header written on opening, the
+    // period's samples repeated.
+    QTest::keyClick(form, Qt::Key_Return);
+    EXPECT_TRUE(form->Text1->isReadOnly() && fake.sound.requests.empty());
     form->CmdPlay_Click();
     ASSERT_EQ(fake.sound.requests.size(), 1u);
     const std::vector<std::uint8_t>& image = fake.sound.requests[0].image;
