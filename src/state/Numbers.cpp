@@ -28,7 +28,7 @@ std::int16_t RoundToInt16(double x) {
     return static_cast<std::int16_t>(r);
 }
 
-static QString Fixed(double x, int decimals) {
+QString FormatFixed(double x, int decimals) {
     if (!std::isfinite(x))
         return QStringLiteral("0");
     // printf rounds the exact binary value to nearest, ties to even.
@@ -41,7 +41,7 @@ static QString Fixed(double x, int decimals) {
 }
 
 QString FormatUpTo5(double x) {
-    QString s = Fixed(x, 5);
+    QString s = FormatFixed(x, 5);
     while (s.endsWith(QLatin1Char('0')))
         s.chop(1);
     if (s.endsWith(QLatin1Char('.')))
@@ -50,13 +50,13 @@ QString FormatUpTo5(double x) {
 }
 
 QString FormatWhole(double x) {
-    return Fixed(RoundHalfEven(x), 0);
+    return FormatFixed(RoundHalfEven(x), 0);
 }
 QString FormatFixed2(double x) {
-    return Fixed(x, 2);
+    return FormatFixed(x, 2);
 }
 QString FormatFixed1(double x) {
-    return Fixed(x, 1);
+    return FormatFixed(x, 1);
 }
 
 namespace {

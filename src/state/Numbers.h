@@ -20,7 +20,9 @@ std::int16_t RoundToInt16(double x);
 QString FormatUpTo5(double x);
 // "####": rounded to a whole number (halves to even), no leading zeros.
 QString FormatWhole(double x);
-// "0.00" and "0.0": fixed decimals.
+// Fixed decimals, rounded to nearest (ties to even); "-0.0" reads "0.0".
+QString FormatFixed(double x, int decimals);
+// "0.00" and "0.0".
 QString FormatFixed2(double x);
 QString FormatFixed1(double x);
 

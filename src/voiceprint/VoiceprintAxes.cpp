@@ -2,6 +2,8 @@
 
 #include "state/Numbers.h"
 
+#include <QSet>
+
 namespace tavrel {
 
 namespace {
@@ -11,6 +13,20 @@ std::int16_t Scaled(int size, double design, double value) {
 }
 
 } // namespace
+
+int TimeLabelDecimals(const std::vector<double>& seconds) {
+    // At the design rate the steps are whole tenths and one decimal is
+    // always enough; other rates give steps like 0.05 or 0.0459 s.
+    constexpr int MostDecimals = 4;
+    for (int d = 1; d < MostDecimals; ++d) {
+        QSet<QString> texts{FormatFixed(0, d)};
+        for (double s : seconds)
+            texts.insert(FormatFixed(s, d));
+        if (texts.size() == qsizetype(seconds.size()) + 1)
+            return d;
+    }
+    return MostDecimals;
+}
 
 double VoiceprintRate(double sampleRate) {
     return sampleRate > 0 ? sampleRate : VoiceDesignRate;
@@ -37,7 +53,7 @@ VoiceprintAxes LayOutVoiceprintAxes(int width, int height, float vzoom, float hz
     const double kHzPerDesignKHz = rate / VoiceDesignRate;
     const double secPerDesignSec = VoiceDesignRate / rate;
 
-    // Frequency: a tick every 0.25 kHz at zoom 1 (design rate), long and
+    // Frequency: a tick every 0.5 kHz at zoom 1 (design rate), long and
     // labelled every other one; none at the origin.
     const double labelX = Int(width * 30 / VoiceDesignWidth);
     const double freqStep = f.FreqStep;
@@ -56,6 +72,7 @@ VoiceprintAxes LayOutVoiceprintAxes(int width, int height, float vzoom, float hz
     // later ones fall beyond the plot, most beyond the picture.
     const double half = f.TimeStep / 2.0;
     const double step = f.TimeStep;
+    std::vector<double> seconds;
     for (int i = 1; f.PlotLeft + half * i < f.PlotRight; ++i) {
         if (i % 4 != 0)
             continue;
@@ -63,9 +80,12 @@ VoiceprintAxes LayOutVoiceprintAxes(int width, int height, float vzoom, float hz
         const double longX = f.PlotLeft + step * i;
         a.ticks.push_back({shortX, double(f.PlotBottom), shortX, f.PlotBottom + 2.0});
         a.ticks.push_back({longX, double(f.PlotBottom), longX, f.PlotBottom + 4.0});
-        a.labels.push_back(
-            {longX - 4, f.PlotBottom + 5.0, FormatFixed1(i / 10.0 / hzoom * secPerDesignSec)});
+        a.labels.push_back({longX - 4, f.PlotBottom + 5.0, {}});
+        seconds.push_back(i / 10.0 / hzoom * secPerDesignSec);
     }
+    const int decimals = TimeLabelDecimals(seconds);
+    for (std::size_t k = 0; k < seconds.size(); ++k)
+        a.labels[a.labels.size() - seconds.size() + k].text = FormatFixed(seconds[k], decimals);
 
     const auto at = [&](double x, double y, const char* text) {
         a.titles.push_back({Int(width * x / VoiceDesignWidth), Int(height * y / VoiceDesignHeight),

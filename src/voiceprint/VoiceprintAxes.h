@@ -51,6 +51,10 @@ struct VoiceprintAxes {
 VoiceprintAxes LayOutVoiceprintAxes(int width, int height, float vzoom, float hzoom,
                                     double sampleRate);
 
+// The fewest decimals, at least one, that give every time label a text of
+// its own, the origin's 0 included (it stands unlabelled at the corner).
+int TimeLabelDecimals(const std::vector<double>& seconds);
+
 // The rate labels and progress bars are computed for: the recording's own,
 // or the design rate while none is known.
 double VoiceprintRate(double sampleRate);

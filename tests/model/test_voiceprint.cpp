@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace tavrel;
 
 // 505 x 329: frequency ticks at y = 292 - 23 i, long and labelled at even i; time ticks
@@ -34,6 +36,26 @@ TEST(VoiceprintAxes, TicksAndLabelsForEachZoomAndRate) {
     }
     const VoiceprintAxes big = LayOutVoiceprintAxes(1010, 658, 1, 1, 22050); // scaled, then floored
     EXPECT_EQ(std::tuple(big.titles[4].x, big.titles[4].y), std::tuple(480, 616));
+}
+
+// The first time labels for each rate and horizontal zoom: one decimal at the design
+// rate, and elsewhere the fewest that keep every label, and the origin's 0, apart.
+TEST(VoiceprintAxes, TimeLabelsNeverRepeat) {
+    const std::vector<double> zooms = {4, 2, 1, 0.5, 0.25, 0.125};
+    const std::map<int, std::vector<const char*>> firstLabels = {
+        {22050, {"0.1 0.2 0.3", "0.2 0.4 0.6", "0.4 0.8 1.2", "0.8 1.6 2.4", "1.6 3.2 4.8",
+                 "3.2 6.4 9.6"}},
+        {44100, {"0.05 0.10 0.15", "0.1 0.2 0.3", "0.2 0.4 0.6", "0.4 0.8 1.2", "0.8 1.6 2.4",
+                 "1.6 3.2 4.8"}},
+        {48000, {"0.05 0.09 0.14", "0.09 0.18 0.28", "0.2 0.4 0.6", "0.4 0.7 1.1", "0.7 1.5 2.2",
+                 "1.5 2.9 4.4"}}};
+    for (const auto& [rate, rows] : firstLabels)
+        for (std::size_t z = 0; z < zooms.size(); ++z) {
+            const VoiceprintAxes a = LayOutVoiceprintAxes(505, 329, 1, float(zooms[z]), rate);
+            EXPECT_EQ(a.labels[6].text + " " + a.labels[7].text + " " + a.labels[8].text,
+                      rows[z])
+                << rate << " " << zooms[z];
+        }
 }
 
 TEST(Spectrogram, GreyLevelsAndTheWindow) {
