@@ -135,17 +135,35 @@ void Form3::EnableDrawButtons(unsigned buttons, bool enabled) {
             button->setEnabled(enabled);
 }
 
+// Marks a loop as running for as long as it does, unless its window is
+// destroyed inside the loop's yield.
+struct Form3::LoopRunning {
+    LoopRunning(Form3* form, Loop loop) : form(form) { form->m_loops.push_back(loop); }
+    ~LoopRunning() {
+        if (form)
+            form->m_loops.pop_back();
+    }
+    LoopRunning(const LoopRunning&) = delete;
+    LoopRunning& operator=(const LoopRunning&) = delete;
+    QPointer<Form3> form;
+};
+
 // A drawing asked for while another one waits in its yield does not run
 // inside it: the running one ends right after that yield, before it paints
 // another cell with zoom factors that are no longer shown, and the new one
 // follows from the top. So a picture is only ever painted at one zoom.
+// When a playback runs inside the drawing's yield, that drawing cannot go on
+// before the playback ends (up to half a minute): then the new drawing runs
+// at once, inside the playback's yield, and the one beneath ends as soon as
+// it gets control back, without painting.
 void Form3::DrawVoiceprint() {
-    if (m_drawing) {
+    if (!m_loops.empty() && m_loops.back() == Loop::Drawing) {
         m_redrawWanted = true;
         return;
     }
     const QPointer<Form3> self(this);
-    m_drawing = true;
+    const LoopRunning running(this, Loop::Drawing);
+    const int pass = ++m_drawPass;
     DrawingEnd end;
     do {
         m_redrawWanted = false;
@@ -153,12 +171,11 @@ void Form3::DrawVoiceprint() {
         end = tavrel::DrawVoiceprint(Picture1->Pic(), m_state, [&] {
             yield();
             // Once the window is gone, nothing of it may be touched.
-            return !self || m_closed || m_redrawWanted;
+            return !self || m_closed || m_redrawWanted || pass != m_drawPass;
         });
-        if (!self)
+        if (!self || pass != m_drawPass)
             return;
     } while (end == DrawingEnd::Stopped && m_redrawWanted && !m_closed);
-    m_drawing = false;
     if (end == DrawingEnd::Completed)
         EnableDrawButtons(AllDrawButtons, true);
 }
@@ -213,6 +230,7 @@ void Form3::Cmd_Play_Click() {
     // With nothing loaded there is nothing to play: the window is left as it
     // was, closable by its button.
     if (!m_state.FileName.isEmpty()) {
+        const LoopRunning running(this, Loop::Playback);
         m_sound.StartPlayingFile(m_state.FileName);
         // Steps are timed from the start, so a late one does not delay the rest.
         std::int64_t next = m_clock.Now();

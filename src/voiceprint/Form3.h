@@ -10,6 +10,7 @@
 #include "voiceprint/Form3Rules.h"
 
 #include <QDialog>
+#include <vector>
 
 class QProgressBar;
 class QPushButton;
@@ -64,13 +65,19 @@ private:
     void Zoom(ZoomButton button);
     void EnableDrawButtons(unsigned buttons, bool enabled);
 
+    // The drawing and playback loops running, innermost last: each yields to
+    // the user interface, so one can start inside another's yield.
+    enum class Loop { Drawing, Playback };
+    struct LoopRunning;
+
     AnalysisState& m_state;
     SoundOutput& m_sound;
     TickClock& m_clock;
     bool m_activated = false; // the drawing on opening has been started
     bool m_closed = false;    // closed: running loops end at their next yield
-    bool m_drawing = false;
-    bool m_redrawWanted = false; // a drawing was asked for while one ran
+    std::vector<Loop> m_loops;
+    bool m_redrawWanted = false; // a drawing was asked for while the innermost loop drew
+    int m_drawPass = 0;          // the newest drawing; older ones give way
     int m_playPass = 0;          // the newest playback; older ones give way
 };
 

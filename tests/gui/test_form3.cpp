@@ -199,6 +199,29 @@ TEST_F(Form3Test, ZoomButtonsStopAndRestore) {
     press(&Form3::Cmd_yokokakudai, 1, 2, true, all);
     press(&Form3::Cmd_yokokakudai, 1, 4, true, all);
     press(&Form3::Cmd_yokokakudai, 1, 4, false, 0);
+
+    // Restore pressed while playing, the playback started in a vertical zoom's drawing:
+    // drawn at once, and the zoom's drawing beneath ends without painting over it (a tone,
+    // whose row stands elsewhere at each zoom).
+    for (std::size_t i = 0; i < s.WaveData.size(); ++i)
+        s.WaveData[i] = float(300 * std::sin(i * 0.3));
+    f->Cmd_Start_Click(); // everything usable again
+    bool drawnAtPress = false;
+    int yields = 0;
+    QTimer::singleShot(0, f.get(), [&] {
+        clock.onYield = [&] {
+            if (++yields == 3) {
+                f->Cmd_Start->click();
+                drawnAtPress = f->Picture1->Pic().Image() == Reference(1, 1);
+            }
+        };
+        f->Cmd_Play->click();
+        clock.onYield = nullptr;
+    });
+    f->Cmd_hyouji2->click();
+    EXPECT_TRUE(drawnAtPress);
+    EXPECT_EQ(f->Picture1->Pic().Image(), Reference(1, 1));
+    EXPECT_EQ(std::tuple(s.VZoom, Enabled(*f)), std::tuple(1.0f, all));
 }
 
 // The bar for 2 and 5 seconds (the 5-s sound plays on past the plot); a second press
