@@ -26,6 +26,7 @@
 #include "wavein/WholeWavePlot.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -406,8 +407,20 @@ void MainWindow::Cmdgousei_Click() {
 }
 
 void MainWindow::CmdEnd_Click() {
-    m_ending = true; // a playback loop running beneath would hold the exit up
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closing the main window ends the program, by any route (終了, its close
+    // box, the window manager): every other window goes with it, and a
+    // playback loop running beneath stops stepping instead of keeping an
+    // invisible program alive until the recording has played.
+    m_ending = true;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible())
+            w->close();
     QApplication::exit(0);
+    QWidget::closeEvent(event);
 }
 
 } // namespace tavrel

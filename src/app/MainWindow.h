@@ -96,6 +96,7 @@ public:
 protected:
     // QWidget
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QString ShowOpenDialog(const QString& filter = QString());

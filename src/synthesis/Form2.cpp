@@ -8,6 +8,7 @@
 #include "ui/Palette.h"
 #include "ui/PictureBox.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -156,7 +157,23 @@ void Form2::CmdPlay_Click() {
     WriteSynthSamples(m_state.SynthWav, m_wave.RestoredWave.data(), m_wave.T);
     // A sound that cannot be played is not the student's fault; the window
     // carries on silently.
+    m_playing = true;
     m_sound.PlayImageAndWait(m_state.SynthWav.data(), SynthImageBytes);
+    m_playing = false;
+    if (m_closeWanted)
+        close();
+}
+
+void Form2::closeEvent(QCloseEvent* event) {
+    // The title bar's close box still works while the sound plays (only
+    // clicks and keys wait); the window must outlive the play handler it is
+    // inside, so it goes as soon as that returns.
+    if (m_playing) {
+        m_closeWanted = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void Form2::Cmd_idou_Click() {

@@ -66,6 +66,10 @@ public:
     std::int16_t MoveCount = 0;
     std::int16_t HarmCount = 0; // N
 
+protected:
+    // QWidget
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void RebuildWave(int N);
     // The steps opening and every change of N share: Text1 from the scroll
@@ -88,6 +92,8 @@ private:
     PeriodCurveGeometry m_geometry;
     std::vector<double> m_xs;      // px, of every sample of the period
     std::vector<QPointF> m_points; // kept between curves so a redraw allocates nothing
+    bool m_playing = false;     // inside the wait for the sound
+    bool m_closeWanted = false; // closed during that wait
 };
 
 // Shown instead of the window when the marked period is longer than the
