@@ -9,7 +9,7 @@
 //                  512-point Hamming frames, as a whole process
 //
 // Goals: WindowDrawing within 1.5 x Floor, and below SoxProcess.
-#include "Fakes.h"
+#include "FakePlatform.h"
 
 #include "sound/Ticks.h"
 #include "ui/Canvas.h"
@@ -84,9 +84,10 @@ void MakeRecording(AnalysisState& s) {
 }
 
 void BM_WindowDrawing(benchmark::State& state) {
+    test::FakeDialogs dialogs;
     test::FakeSoundOutput sound;
     SystemTickClock clock;
-    Form3 form(*g_state, sound, clock);
+    Form3 form(*g_state, dialogs, sound, clock);
     form.LayOutForScreen(QRect(0, 0, 640, 480));
     form.show();
     QCoreApplication::processEvents(); // the drawing on opening

@@ -36,13 +36,14 @@ struct FakeSoundOutput : SoundOutput {
     };
     bool PlayImageAndWait(const std::uint8_t* image, std::size_t size) override {
         requests.push_back({{image, image + size}, {}});
-        return true;
+        return works;
     }
     bool StartPlayingFile(const QString& path) override {
         requests.push_back({{}, path});
-        return true;
+        return works;
     }
     std::vector<Request> requests;
+    bool works = true; // false: no sound can be played, as without a device
 };
 
 struct FakeProgramStarter : ProgramStarter {

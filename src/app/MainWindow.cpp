@@ -347,7 +347,7 @@ void MainWindow::Cmd_version_Click() {
 }
 
 void MainWindow::Cmd_声紋_Click() {
-    auto* form = new Form3(m_state, m_platform.sound, m_platform.clock, this);
+    auto* form = new Form3(m_state, m_dialogs, m_platform.sound, m_platform.clock, this);
     form->setAttribute(Qt::WA_DeleteOnClose);
     m_dialogs.ShowModal(*form);
 }
@@ -363,7 +363,10 @@ void MainWindow::Command2_Click() {
     const WholeWaveBar bar = PlanWholeWaveBar(m_state.SampleCount, m_state.SampleRate, w);
     if (m_state.FileName.isEmpty())
         return;
-    m_platform.sound.StartPlayingFile(m_state.FileName);
+    if (!m_platform.sound.StartPlayingFile(m_state.FileName)) {
+        m_dialogs.MessageBox(this, NoSoundMessage, false); // the bar stays at its start
+        return;
+    }
     if (!bar.moves)
         return; // nothing to time: the bar stays at its start
     TickClock& clock = m_platform.clock;

@@ -14,6 +14,12 @@
 
 namespace tavrel {
 
+// What the windows say when a sound cannot be started: a silent playback
+// would let a teacher believe the recording is silent.
+inline const QString NoSoundMessage =
+    QStringLiteral("音を再生できません。\nスピーカー（ヘッドホン）がつながっているか、"
+                   "サウンドの設定で出力が有効になっているかを確かめてください。");
+
 class SoundOutput {
 public:
     virtual ~SoundOutput() = default;

@@ -155,13 +155,13 @@ void Form2::CmdPlay_Click() {
         return;
     // L: the period rounded, as the rebuild took it.
     WriteSynthSamples(m_state.SynthWav, m_wave.RestoredWave.data(), m_wave.T);
-    // A sound that cannot be played is not the student's fault; the window
-    // carries on silently.
     m_playing = true;
-    m_sound.PlayImageAndWait(m_state.SynthWav.data(), SynthImageBytes);
+    const bool played = m_sound.PlayImageAndWait(m_state.SynthWav.data(), SynthImageBytes);
     m_playing = false;
     if (m_closeWanted)
         close();
+    else if (!played)
+        m_dialogs.MessageBox(this, NoSoundMessage, false);
 }
 
 void Form2::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,7 @@
 #include "sound/PlaybackProgress.h"
 #include "sound/SoundOutput.h"
 #include "sound/Ticks.h"
+#include "ui/Dialogs.h"
 #include "ui/PictureBox.h"
 #include "ui/WindowOps.h"
 #include "voiceprint/VoiceprintAxes.h"
@@ -33,8 +34,9 @@ int Px(double v) {
 
 } // namespace
 
-Form3::Form3(AnalysisState& state, SoundOutput& sound, TickClock& clock, QWidget* parent)
-    : QDialog(parent), m_state(state), m_sound(sound), m_clock(clock) {
+Form3::Form3(AnalysisState& state, Dialogs& dialogs, SoundOutput& sound, TickClock& clock,
+             QWidget* parent)
+    : QDialog(parent), m_state(state), m_dialogs(dialogs), m_sound(sound), m_clock(clock) {
     setWindowTitle(QStringLiteral("声紋"));
     QPalette grey = palette();
     grey.setColor(QPalette::Window, QColor(192, 192, 192));
@@ -229,9 +231,14 @@ void Form3::Cmd_Play_Click() {
 
     // With nothing loaded there is nothing to play: the window is left as it
     // was, closable by its button.
+    if (!m_state.FileName.isEmpty() && !m_sound.StartPlayingFile(m_state.FileName)) {
+        Cmd_End->setEnabled(true);
+        ProgressBar1->hide();
+        m_dialogs.MessageBox(this, NoSoundMessage, false);
+        return;
+    }
     if (!m_state.FileName.isEmpty()) {
         const LoopRunning running(this, Loop::Playback);
-        m_sound.StartPlayingFile(m_state.FileName);
         // Steps are timed from the start, so a late one does not delay the rest.
         std::int64_t next = m_clock.Now();
         TickClock& clock = m_clock; // outlives this window

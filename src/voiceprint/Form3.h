@@ -4,7 +4,7 @@
 // runs over the plot. It draws by itself each time it is opened.
 //
 // It knows the main window only through what it is handed: the shared state,
-// the sound output and the clock.
+// the dialogs, the sound output and the clock.
 
 #include "state/AnalysisState.h"
 #include "voiceprint/Form3Rules.h"
@@ -17,6 +17,7 @@ class QPushButton;
 
 namespace tavrel {
 
+class Dialogs;
 class PictureBox;
 class SoundOutput;
 class TickClock;
@@ -24,7 +25,8 @@ class TickClock;
 class Form3 : public QDialog {
     Q_OBJECT
 public:
-    Form3(AnalysisState& state, SoundOutput& sound, TickClock& clock, QWidget* parent = nullptr);
+    Form3(AnalysisState& state, Dialogs& dialogs, SoundOutput& sound, TickClock& clock,
+          QWidget* parent = nullptr);
     ~Form3() override;
 
     // Lays the window out for a screen with this area, in pixels. Form_Load
@@ -71,6 +73,7 @@ private:
     struct LoopRunning;
 
     AnalysisState& m_state;
+    Dialogs& m_dialogs;
     SoundOutput& m_sound;
     TickClock& m_clock;
     bool m_activated = false; // the drawing on opening has been started

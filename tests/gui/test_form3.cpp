@@ -1,8 +1,9 @@
 // The voiceprint pixel by pixel, and its window at the designed size on a clock that
 // moves only as the window yields.
-#include "Fakes.h"
+#include "FakePlatform.h"
 #include "Pixels.h"
 
+#include "sound/SoundOutput.h"
 #include "ui/Canvas.h"
 #include "ui/PictureBox.h"
 #include "voiceprint/Form3.h"
@@ -47,7 +48,7 @@ class Form3Test : public ::testing::Test {
 protected:
     void Record(double seconds) { s = Impulses(int(std::lround(seconds * 22050)), 9000); }
     std::unique_ptr<Form3> Open() {
-        auto form = std::make_unique<Form3>(s, sound, clock);
+        auto form = std::make_unique<Form3>(s, dialogs, sound, clock);
         form->LayOutForScreen(QRect(0, 0, 640, 480));
         return form;
     }
@@ -76,6 +77,7 @@ protected:
     }
 
     AnalysisState s;
+    FakeDialogs dialogs;
     FakeSoundOutput sound;
     FakeTickClock clock;
 };
@@ -243,6 +245,12 @@ TEST_F(Form3Test, PlayMovesTheBarWithTheSoundAndClosingEndsIt) {
     s.FileName.clear(); // nothing loaded: nothing plays, and the window stays closable
     EXPECT_TRUE(Play(*f).empty() && f->Cmd_End->isEnabled() && f->ProgressBar1->isHidden());
     EXPECT_EQ(sound.requests.size(), 2u);
+    Record(2); // no sound output: said once, no bar, the window closable
+    sound.works = false;
+    EXPECT_TRUE(Play(*f).empty() && f->Cmd_End->isEnabled() && f->ProgressBar1->isHidden());
+    EXPECT_EQ(std::exchange(dialogs.messages, {}), std::vector<QString>{NoSoundMessage});
+    sound.works = true;
+    sound.requests.pop_back();
 
     Record(2);
     std::vector<int> values;

@@ -410,6 +410,14 @@ TEST_F(MainWindowTest, PlayVoiceprintAndRecorderButtons) {
     EXPECT_EQ(values, expected);
     ASSERT_EQ(fake.sound.requests.size(), 2u);
     EXPECT_EQ(fake.sound.requests[1].path, dir.filePath("two.wav"));
+    // No sound output: said once, and the bar stays at its start.
+    fake.sound.works = false;
+    const std::int64_t before = fake.clock.now;
+    window->Command2_Click();
+    EXPECT_EQ(Messages(), Texts{NoSoundMessage});
+    EXPECT_EQ(std::pair(fake.clock.now, window->ProgressBar1->value()), std::pair(before, 0));
+    fake.sound.works = true;
+    fake.sound.requests.pop_back();
 
     window->Cmd_声紋_Click();
     auto* form = qobject_cast<Form3*>(dialogs.modal.data());
@@ -485,6 +493,9 @@ TEST_F(SynthesisWindowTest, StepsThroughHarmonicsMovesPlaysAndCloses) {
     ASSERT_EQ(image.size(), SynthImageBytes);
     EXPECT_TRUE(std::equal(image.begin(), image.begin() + 58, NewSynthImage().begin()));
     EXPECT_EQ(image[58 + 60450], 103); // t = 50: -26 of 106, -24.53 rounds to -25
+    fake.sound.works = false; // no sound output: said, once
+    form->CmdPlay_Click();
+    EXPECT_EQ(Messages(), Texts{NoSoundMessage});
 
     // Closed by the title bar: the marks stay on the chart.
     form->HScroll1->setValue(4);

@@ -136,7 +136,7 @@ TEST(SoundServer, WindowsPlayTheLoadedFileAndANewRequestCutsItOff) {
     rec.RunFor(900); // into the high part
     window.Command2->click();
     rec.RunFor(900);
-    Form3 form(window.State(), sound, fake.clock);
+    Form3 form(window.State(), fake.dialogs, sound, fake.clock);
     form.Cmd_Play->click();
     rec.RunFor(1000);
     const QDeadlineTimer prompt(500);
