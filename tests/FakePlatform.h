@@ -7,6 +7,7 @@
 #include "ui/Dialogs.h"
 
 #include <QDialog>
+#include <QMenu>
 #include <QPointer>
 #include <QPrinter>
 
@@ -31,9 +32,32 @@ struct FakeDialogs : Dialogs {
         modal = &dialog;
         dialog.show();
     }
+    QAction* PopupMenu(QMenu& menu, const QPoint&) override { // the item named in `choose`
+        menuTexts.clear();
+        QAction* chosen = nullptr;
+        for (QAction* a : menu.actions()) {
+            menuTexts.push_back(a->text());
+            if (!a->isSeparator() && a->text() == choose)
+                chosen = a;
+        }
+        return chosen;
+    }
+    QString SaveFile(QWidget*, const QString& filter, const QString& startPath) override {
+        lastFilter = filter;
+        lastStartDir = startPath;
+        return nextSavePath;
+    }
+    bool RunWithProgress(QWidget*, const QString& label,
+                         const std::function<void(const Progress&)>& work) override {
+        progressLabels.push_back(label);
+        bool cancelled = false;
+        work([&](double fraction) { return !(cancelled |= fraction >= cancelAt); });
+        return !cancelled;
+    }
 
-    std::vector<QString> messages;
-    QString nextPath, lastFilter, lastStartDir;
+    std::vector<QString> messages, menuTexts, progressLabels;
+    QString nextPath, nextSavePath, lastFilter, lastStartDir, choose;
+    double cancelAt = 2; // the fraction of a long task at which the user cancels it
     bool exclamation = false, acceptPrint = false; // the last message's icon
     std::function<void(QPrinter&)> preparePrinter;
     QPointer<QDialog> modal;

@@ -4,8 +4,12 @@
 // Qt implementation; tests put in a scripted one, so no test ever blocks.
 
 #include <QString>
+#include <functional>
 
+class QAction;
 class QDialog;
+class QMenu;
+class QPoint;
 class QPrinter;
 class QWidget;
 
@@ -29,6 +33,26 @@ public:
 
     // Shows a window modally and returns when it is closed.
     virtual void ShowModal(QDialog& dialog) = 0;
+
+    // A pop-up menu at a point of the screen: the action chosen, or nullptr
+    // when the menu was dismissed. The caller triggers nothing itself.
+    virtual QAction* PopupMenu(QMenu& menu, const QPoint& globalPos) = 0;
+
+    // The save-file dialog: filter as for OpenFile, startPath the file name
+    // proposed (with its folder). Asks before replacing a file. Returns the
+    // chosen full path, or an empty text on cancel or any failure.
+    virtual QString SaveFile(QWidget* parent, const QString& filter, const QString& startPath) = 0;
+
+    // Runs `work` on a worker thread and returns when it has finished.
+    // Meanwhile windows keep painting but clicks and keys wait; when it takes
+    // longer than about half a second, a modal progress dialog with `label`
+    // and a cancel button appears. `work` reports how far it has come (0 ... 1)
+    // through the function it is handed, which returns false once the user
+    // has cancelled: `work` should then stop soon. `work` must not touch any
+    // window. True when it ran to its end without a cancel.
+    using Progress = std::function<bool(double fraction)>;
+    virtual bool RunWithProgress(QWidget* parent, const QString& label,
+                                 const std::function<void(const Progress&)>& work) = 0;
 };
 
 class QtDialogs : public Dialogs {
@@ -37,6 +61,14 @@ public:
     QString OpenFile(QWidget* parent, const QString& filter, const QString& startDir) override;
     bool ChoosePrinter(QWidget* parent, QPrinter& printer) override;
     void ShowModal(QDialog& dialog) override;
+    QAction* PopupMenu(QMenu& menu, const QPoint& globalPos) override;
+    QString SaveFile(QWidget* parent, const QString& filter, const QString& startPath) override;
+    bool RunWithProgress(QWidget* parent, const QString& label,
+                         const std::function<void(const Progress&)>& work) override;
+
+    // How long work runs before the progress dialog appears: a load that is
+    // over sooner shows no flash of a dialog.
+    static constexpr int ProgressAfterMs = 500;
 };
 
 // "サウンド|*.wav|すべてのファイル|*.*" in the file dialog's own notation.

@@ -4,8 +4,10 @@
 #include "app/SettingsDialogs.h"
 #include "ui/Dialogs.h"
 
+#include <QTest>
 #include <QtPrintSupport>
 #include <QtWidgets>
+#include <thread>
 #include <gtest/gtest.h>
 
 using namespace tavrel;
@@ -59,9 +61,53 @@ TEST(QtDialogs, AnsweredAsAPersonWould) {
     QPrinter printer;
     auto print = AnswerWhenShown<QPrintDialog>([](QPrintDialog* d) { d->reject(); });
     EXPECT_FALSE(dialogs.ChoosePrinter(nullptr, printer));
+    // Saving proposes a name and keeps its suffix; a pop-up menu answers with the item chosen.
+    auto save = AnswerWhenShown<QFileDialog>([&](QFileDialog* d) {
+        d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("picture");
+        QMetaObject::invokeMethod(d, "accept", Qt::QueuedConnection);
+    });
+    EXPECT_EQ(dialogs.SaveFile(nullptr, QStringLiteral("PNG 画像|*.png"), dir.filePath("wave.png")),
+              dir.filePath("picture.png"));
+    QMenu menu;
+    menu.addAction("one");
+    QAction* two = menu.addAction("two");
+    auto pick = AnswerWhenShown<QMenu>([](QMenu* m) {
+        QTest::keyClick(m, Qt::Key_Down);
+        QTest::keyClick(m, Qt::Key_Down);
+        QTest::keyClick(m, Qt::Key_Return);
+    });
+    EXPECT_EQ(dialogs.PopupMenu(menu, QPoint(10, 10)), two);
+
+    // Work done within half a second shows no dialog; longer work shows one whose cancel
+    // button stops it.
+    bool sawDialog = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            sawDialog |= qobject_cast<QProgressDialog*>(w) && w->isVisible();
+    });
+    watch.start(10);
+    EXPECT_TRUE(dialogs.RunWithProgress(nullptr, "quick", [](const Dialogs::Progress& p) {
+        for (int i = 0; i <= 10; ++i)
+            p(i / 10.0), std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }));
+    EXPECT_FALSE(sawDialog);
+    auto cancel = AnswerWhenShown<QProgressDialog>([](QProgressDialog* d) {
+        EXPECT_EQ(d->labelText(), "読み込み中…");
+        QTimer::singleShot(100, d, [d] { d->findChild<QPushButton*>()->click(); });
+    });
+    bool stopped = false;
+    QElapsedTimer took;
+    took.start();
+    EXPECT_FALSE(dialogs.RunWithProgress(nullptr, "読み込み中…", [&](const Dialogs::Progress& p) {
+        for (int i = 0; i < 1000 && !stopped; ++i)
+            stopped = !p(i / 1000.0), std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }));
+    EXPECT_TRUE(stopped && *cancel && took.elapsed() < 3000) << took.elapsed();
+
     auto* form = new Form1; // deleted when closed
     auto modal = AnswerWhenShown<Form1>([](Form1* f) { f->Cmd_End->click(); });
     dialogs.ShowModal(*form); // returns once closed
-    EXPECT_TRUE(*box && *open && *print && *modal);
+    EXPECT_TRUE(*box && *open && *print && *modal && *save && *pick);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
