@@ -27,10 +27,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -77,6 +80,7 @@ MainWindow::MainWindow(const Platform& platform, QWidget* parent)
     : QWidget(parent), m_platform(platform), m_dialogs(platform.dialogs),
       m_openFolder(DefaultExamplesFolder()) {
     setWindowTitle(QStringLiteral("Tavrel"));
+    setAcceptDrops(true);
     resize(666, 509);
 
     lblFilename = MakeLabel(this, "filename", 0, 81, 33);
@@ -193,7 +197,30 @@ void MainWindow::Command1_Click() {
     LoadRecording(path);
 }
 
-void MainWindow::OpenFromCommandLine(const QString& path) {
+namespace {
+// The one local file a drag carries, or an empty text.
+QString DroppedFile(const QMimeData* data) {
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    return urls.size() == 1 && urls[0].isLocalFile() ? urls[0].toLocalFile() : QString();
+}
+} // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = DroppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has ended: a refusal's message box must not run inside
+    // the drag, which the source program is still waiting on.
+    QTimer::singleShot(0, this, [this, path] { OpenNamedFile(path); });
+}
+
+void MainWindow::OpenNamedFile(const QString& path) {
     const QString full = QFileInfo(path).absoluteFilePath();
     m_openFolder = QFileInfo(full).absolutePath();
     LoadRecording(full);

@@ -39,9 +39,10 @@ public:
     // the same refusals and messages, the previous recording kept on failure.
     void LoadRecording(const QString& path);
 
-    // A recording named when the program was started, taken as if it had been
-    // chosen in the open-file dialog (which then opens in its folder).
-    void OpenFromCommandLine(const QString& path);
+    // A recording named on the command line or dropped on the window, taken
+    // as if it had been chosen in the open-file dialog (which then opens in
+    // its folder). A relative path counts from the working folder.
+    void OpenNamedFile(const QString& path);
 
     // Paints bar n of the harmonic plot in the given colour (the synthesis
     // window marks the harmonics it uses this way); the mark is kept when the
@@ -97,6 +98,8 @@ protected:
     // QWidget
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QString ShowOpenDialog(const QString& filter = QString());

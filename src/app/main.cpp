@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
         // Once the event loop runs, so that the window has its final size and
         // a refusal's message box stands over it.
         const QString file = QFile::decodeName(command.File.c_str());
-        QTimer::singleShot(0, &window, [&window, file] { window.OpenFromCommandLine(file); });
+        QTimer::singleShot(0, &window, [&window, file] { window.OpenNamedFile(file); });
     }
     return app.exec();
 }

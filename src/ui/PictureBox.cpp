@@ -1,5 +1,6 @@
 #include "ui/PictureBox.h"
 
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -64,6 +65,10 @@ void PictureBox::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
 }
 
+void PictureBox::contextMenuEvent(QContextMenuEvent* event) {
+    emit MenuRequested(event->globalPos());
+}
+
 static int ButtonCode(Qt::MouseButton b) {
     switch (b) {
     case Qt::LeftButton:
@@ -83,6 +88,8 @@ static int ShiftCode(Qt::KeyboardModifiers m) {
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton)
+        return; // the menu's: a menu that also moved a mark would undo the student's work
     const QPointF pos = event->position();
     emit MouseDown(ButtonCode(event->button()), ShiftCode(event->modifiers()),
                    static_cast<float>(pos.x()), static_cast<float>(pos.y()));

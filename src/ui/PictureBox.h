@@ -47,13 +47,17 @@ public:
     static constexpr int RepaintIntervalMs = 16;
 
 signals:
+    // Left and middle button; the right one opens the picture's menu.
     void MouseDown(int button, int shift, float x, float y);
+    // The right button or the menu key: the window shows the picture's menu.
+    void MenuRequested(const QPoint& globalPos);
 
 protected:
     // QWidget
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void CanvasChanged();

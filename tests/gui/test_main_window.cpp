@@ -327,16 +327,31 @@ TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecordingAndOneNamedAtStartLoa
     QDir::setCurrent(dir.path());
     QDir(dir.path()).mkdir("lesson");
     WriteFile(dir, "lesson/vowel_a_130hz_take2.wav", Mono16(8000, 4000, HarmonicSum));
-    window->OpenFromCommandLine("lesson/vowel_a_130hz_take2.wav");
+    window->OpenNamedFile("lesson/vowel_a_130hz_take2.wav");
     EXPECT_TRUE(Messages().empty() && Img(p3) != wholeBefore);
     EXPECT_EQ(std::pair(S().FileName, ShownName()),
               std::pair(dir.filePath("lesson/vowel_a_130hz_take2.wav"),
                         QStringLiteral("vowel_a_130hz_take2.wav")));
     window->Command1_Click();
     EXPECT_EQ(dialogs.lastStartDir, dir.filePath("lesson"));
+    // So is a file dropped on the window; a drag of two files is not taken.
+    QMimeData drag;
+    const auto enters = [&](const QList<QUrl>& urls) {
+        drag.setUrls(urls);
+        QDragEnterEvent enter({5, 5}, Qt::CopyAction, &drag, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        return enter.isAccepted();
+    };
+    const QUrl good = QUrl::fromLocalFile(dir.filePath("good.wav"));
+    EXPECT_FALSE(enters({good, QUrl::fromLocalFile(dir.path())}));
+    ASSERT_TRUE(enters({good}));
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &drag, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(std::pair(S().FileName, ShownName()), std::pair(dir.filePath("good.wav"), QStringLiteral("good.wav")));
     // A name too long for the label keeps its start and its extension in view.
     const QString longName = QString(80, QChar(u'声')) + "_end.wav"; // 248 bytes
-    window->OpenFromCommandLine(WriteFile(dir, longName, Mono16(8000, 4000, HarmonicSum)));
+    window->OpenNamedFile(WriteFile(dir, longName, Mono16(8000, 4000, HarmonicSum)));
     EXPECT_TRUE(Messages().empty());
     EXPECT_TRUE(ShownName().startsWith(u'声') && ShownName().endsWith("_end.wav") &&
                 ShownName().contains(QChar(0x2026)))
