@@ -1,45 +1,33 @@
 #include "synthesis/SynthSound.h"
 
+#include "wavein/WavWriter.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 namespace tavrel {
 
-namespace {
-
-void Put32(std::uint8_t* at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        at[i] = std::uint8_t(v >> (8 * i));
-}
-
-void Put16(std::uint8_t* at, std::uint16_t v) {
-    at[0] = std::uint8_t(v);
-    at[1] = std::uint8_t(v >> 8);
-}
-
-} // namespace
-
 std::vector<std::uint8_t> NewSynthImage() {
     std::vector<std::uint8_t> w(SynthArrayBytes, 0);
     std::uint8_t* h = w.data();
     std::memcpy(h + 0, "RIFF", 4);
-    Put32(h + 4, std::uint32_t(SynthImageBytes - 8));
+    PutLE32(h + 4, std::uint32_t(SynthImageBytes - 8));
     std::memcpy(h + 8, "WAVE", 4);
     std::memcpy(h + 12, "fmt ", 4);
-    Put32(h + 16, 18);
-    Put16(h + 20, 1); // PCM
-    Put16(h + 22, 1); // mono
-    Put32(h + 24, SynthRate);
-    Put32(h + 28, SynthRate); // bytes per second at one byte a sample
-    Put16(h + 32, 1);         // block alignment
-    Put16(h + 34, 8);         // bits per sample
-    Put16(h + 36, 1157);
+    PutLE32(h + 16, 18);
+    PutLE16(h + 20, 1); // PCM
+    PutLE16(h + 22, 1); // mono
+    PutLE32(h + 24, SynthRate);
+    PutLE32(h + 28, SynthRate); // bytes per second at one byte a sample
+    PutLE16(h + 32, 1);         // block alignment
+    PutLE16(h + 34, 8);         // bits per sample
+    PutLE16(h + 36, 1157);
     std::memcpy(h + 38, "fact", 4);
-    Put32(h + 42, 4);
-    Put32(h + 46, std::uint32_t(SynthSampleBytes));
+    PutLE32(h + 42, 4);
+    PutLE32(h + 46, std::uint32_t(SynthSampleBytes));
     std::memcpy(h + 50, "data", 4);
-    Put32(h + 54, std::uint32_t(SynthSampleBytes));
+    PutLE32(h + 54, std::uint32_t(SynthSampleBytes));
     return w;
 }
 

@@ -2,6 +2,11 @@
 #include "Fakes.h"
 #include "Tools.h"
 #include "sound/RecorderLauncher.h"
+#include "sound/RecorderRules.h"
+#include "wavein/WavReader.h"
+#include "wavein/WavWriter.h"
+
+#include <QDateTime>
 
 #include <QThread>
 
@@ -48,4 +53,25 @@ TEST(RecorderLauncher, ReturnsWithoutWaitingForTheRecorders) {
     for (int k = 0; k < 500 && !ended(); ++k)
         QThread::msleep(20);
     EXPECT_TRUE(ended());
+}
+
+// The meter's reading on its decibel scale, the name a recording is saved under, and
+// the saved image read back by the program's own reader.
+TEST(Recorder, LevelNameAndTheSavedFile) {
+    for (const auto& [peak, percent] :
+         {std::pair{0, 0}, {32767, 100}, {-32768, 100}, {328, 33}, {32, 0}, {3277, 67}}) {
+        const std::int16_t fragment[] = {0, std::int16_t(peak / 2), std::int16_t(peak)};
+        EXPECT_EQ(LevelPercent(fragment), percent) << peak;
+    }
+    EXPECT_EQ(RecordingFileName(QDateTime({2026, 12, 7}, {9, 41, 5})),
+              QStringLiteral("録音_2026-12-07_09-41-05.wav"));
+    EXPECT_EQ(ElapsedText(RecorderRate * 12 + RecorderRate / 4), QStringLiteral("12.2 秒 / 60 秒"));
+    const std::int16_t samples[] = {0, 6400, -32768, 32767};
+    const std::vector<std::uint8_t> wav = Pcm16MonoWav(samples, RecorderRate);
+    const WavLoadResult r = LoadWavBytes(wav.data(), wav.size(), 0);
+    ASSERT_EQ(r.error, WavError::None);
+    EXPECT_EQ(std::tuple(r.wave.format.channels, r.wave.format.sampleRate, r.wave.format.bitsPerSample),
+              std::tuple(1, 22050u, 16));
+    EXPECT_EQ(std::vector<float>(r.wave.WaveData.begin(), r.wave.WaveData.end()),
+              (std::vector<float>{0, 100, -512, 32767 / 64.0f}));
 }

@@ -1,0 +1,32 @@
+#include "sound/RecorderRules.h"
+
+#include "state/Numbers.h"
+
+#include <QDateTime>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace tavrel {
+
+int LevelPercent(std::span<const std::int16_t> fragment) {
+    int peak = 0;
+    for (const std::int16_t s : fragment)
+        peak = std::max(peak, std::abs(int(s)));
+    if (peak == 0)
+        return 0;
+    const double db = 20 * std::log10(peak / 32768.0);
+    return int(std::clamp(std::lround(100 * (1 - db / RecorderLevelFloorDb)), 0L, 100L));
+}
+
+QString RecordingFileName(const QDateTime& at) {
+    return QStringLiteral("録音_%1.wav").arg(at.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")));
+}
+
+QString ElapsedText(std::int64_t samples) {
+    return QStringLiteral("%1 秒 / %2 秒")
+        .arg(FormatFixed1(double(samples) / RecorderRate))
+        .arg(RecorderLongestSeconds);
+}
+
+} // namespace tavrel
