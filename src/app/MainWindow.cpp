@@ -17,6 +17,7 @@
 #include "ui/FitText.h"
 #include "ui/Palette.h"
 #include "ui/PictureBox.h"
+#include "ui/PictureMenus.h"
 #include "ui/Printing.h"
 #include "ui/WindowOps.h"
 #include "voiceprint/Form3.h"
@@ -125,6 +126,11 @@ MainWindow::MainWindow(const Platform& platform, QWidget* parent)
     connect(Cmd_声紋, &QPushButton::clicked, this, &MainWindow::Cmd_声紋_Click);
     connect(Cmdgousei, &QPushButton::clicked, this, &MainWindow::Cmdgousei_Click);
     connect(CmdEnd, &QPushButton::clicked, this, &MainWindow::CmdEnd_Click);
+    Menus = new PictureMenus(*this, m_dialogs);
+    Menus->Add(*Picture3, {}, QStringLiteral("whole-wave"));
+    Menus->Add(*Picture1, {}, QStringLiteral("magnified-wave"));
+    Menus->Add(*Picture2, {}, QStringLiteral("harmonics"));
+
     connect(Picture3, &PictureBox::MouseDown, this, &MainWindow::Picture3_MouseDown);
     connect(Picture1, &PictureBox::MouseDown, this, &MainWindow::Picture1_MouseDown);
 

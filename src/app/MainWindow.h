@@ -21,6 +21,7 @@ namespace tavrel {
 class Dialogs;
 class Form4;
 class PictureBox;
+class PictureMenus;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -71,6 +72,7 @@ public:
     QProgressBar* ProgressBar1;
     PictureBox* Picture1;
     PictureBox* Picture2;
+    PictureMenus* Menus; // the pictures' right-button menus
 
     // Handlers.
     void Form_Load();

@@ -240,6 +240,19 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     EXPECT_EQ(std::pair(Column(p3, 10, PaleCyan), Column(p3, 300, Black)), std::pair(57, 57));
     window->Cmd_fft_Click();
     EXPECT_EQ(Messages(), (Texts{"１周期をマウスでクリックしてください"}));
+
+    // A picture's menu copies it or saves it as PNG, proposed in the Pictures folder.
+    dialogs.choose = "画像をコピー";
+    emit p1->MenuRequested({});
+    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+              Img(p1).convertToFormat(QImage::Format_RGB32));
+    dialogs.choose = "画像を保存…";
+    dialogs.nextSavePath = dir.filePath("strip.png");
+    emit p3->MenuRequested({});
+    EXPECT_EQ(dialogs.menuTexts, (Texts{"画像を保存…", "画像をコピー"}));
+    EXPECT_TRUE(dialogs.lastStartDir.endsWith("/whole-wave.png"));
+    EXPECT_EQ(QImage(dialogs.nextSavePath).convertToFormat(QImage::Format_RGB32),
+              Img(p3).convertToFormat(QImage::Format_RGB32));
 }
 
 // After a resize each plot shows what its new size gives; a click means what it shows.
