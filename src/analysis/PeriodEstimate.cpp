@@ -1,5 +1,6 @@
 #include "analysis/PeriodEstimate.h"
 
+#include "analysis/Magnify.h"
 #include "state/Numbers.h"
 
 #include <algorithm>
@@ -178,7 +179,7 @@ PeriodSuggestion SuggestPeriod(std::span<const float> region) {
         return out;
     }
 
-    const Samples d = Nsdf(y, std::min(n - 1, int(n / RegionPeriods)));
+    const Samples d = Nsdf(y, std::min({n - 1, int(n / RegionPeriods), MaxPeriodSamples}));
     const std::vector<Peak> peaks = KeyMaxima(d);
     double highest = 0;
     for (const Peak& p : peaks)

@@ -27,7 +27,8 @@ inline constexpr double ClearPeriod = 0.8;
 inline constexpr double PeakPick = 0.9;
 // Periods looked for: at least 3 samples (the shortest pair of marks the
 // capture takes), at most the region's length / RegionPeriods, so the region
-// always holds the period and most of another to compare it with.
+// always holds the period and most of another to compare it with, and at
+// most MaxPeriodSamples, the longest the capture takes.
 inline constexpr int ShortestPeriod = 3;
 inline constexpr double RegionPeriods = 1.8;
 

@@ -63,19 +63,22 @@ TEST(PeriodEstimate, VowelsAndExamplesFoundNoiseGlideAndSilenceRefused) {
             ExpectPeriod({&w[start], &w[start + 521]}, 22050.0 / f0, true);
     }
     // octave: its half period scores 0.6, a dip makes its steepest upward crossing unclean;
-    // slow: a period longer than half the region; late: its upward crossings are out of reach.
+    // late: its upward crossings are out of reach; wide: a period of 1600 samples, longer than a
+    // capture takes, its peak cut off at 1499.
     AnalysisState s;
-    std::vector<float> noise(521), glide(521), zigzag(521), slow(521), hum(521, 7.4f), late(521),
-        octave(521);
+    std::vector<float> noise(521), glide(521), zigzag(521), hum(521, 7.4f), late(521), octave(521);
     for (int i = 0; i < 521; ++i) // the glide rises from 200 Hz to 400 Hz
         noise[i] = float(rng() / 0x1p24) - 128, zigzag[i] = i % 2 ? 99 : -99,
         glide[i] = float(99 * std::sin(2 * pi * 200 * i * (1 + i / 1040.0) / 22050)),
-        slow[i] = float(99 * std::sin(2 * pi * i / 300)), hum[i] += 0.4f * std::sin(i / 10.0f),
+        hum[i] += 0.4f * std::sin(i / 10.0f),
         late[i] = float(99 * std::sin(2 * pi * (i - 260) / 275.625)),
         octave[i] = float(50 * std::sin(2 * pi * i / 100) + 99 * std::sin(4 * pi * i / 100)) -
                     (i % 100 == 3) * 80.0f,
         s.RegionData.push_back(glide[i]); // a region of 0 samples, whatever RegionData holds
-    for (const std::vector<float>& x : {noise, glide, zigzag, slow})
+    std::vector<float> wide(3000);
+    for (int i = 0; i < 3000; ++i)
+        wide[i] = float(99 * std::sin(2 * pi * i / 1600));
+    for (const std::vector<float>& x : {noise, glide, zigzag, wide})
         EXPECT_EQ(SuggestPeriod(x).verdict, PeriodVerdict::NoClearPeriod);
     EXPECT_TRUE(SuggestPeriod(hum).verdict == PeriodVerdict::Silent &&
                 SuggestPeriod(s).verdict == PeriodVerdict::Silent);
@@ -152,8 +155,10 @@ TEST(RebuildExtras, AgainstTheOriginalAndWithOtherPhases) {
         EXPECT_NEAR(c.ResidualPercent, std::sqrt(100 * (100 - Share(amp, N))), 0.01) << N;
         EXPECT_TRUE(N == 3 || std::fabs(c.OriginalPeak - r.RestoredPeak) < 0.05) << N;
     }
-    const RebuildComparison z = CompareRebuild(AnalysisState{}, 10, Restoration{}); // T = 0
-    EXPECT_TRUE(z.ResidualPercent == 0 && z.EnergyPercent == 0 && z.OriginalWave[0] == 0);
+    // A silent period under a rebuild of 512 samples and under none: 0, not NaN.
+    const RebuildComparison z = CompareRebuild(AnalysisState{}, 10, r),
+                            z0 = CompareRebuild(AnalysisState{}, 10, Restoration{});
+    EXPECT_TRUE(z.ResidualPercent == 0 && z.EnergyPercent == 0 && z0.OriginalWave[0] == 0);
     const AnalysisState s = Period(Sawtooth);
     RebuildWave(s, 20, zero, {PhaseMode::Zero});
     RebuildWave(s, 10, r10, {PhaseMode::Random, 7});
