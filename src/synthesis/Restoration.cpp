@@ -1,13 +1,14 @@
 #include "synthesis/Restoration.h"
 
 #include "state/Numbers.h"
+#include "synthesis/RebuildExtras.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace tavrel {
 
-void RebuildWave(const AnalysisState& s, int N, Restoration& r) {
+void RebuildWave(const AnalysisState& s, int N, Restoration& r, PhaseChoice phases) {
     const float P = s.PeriodSamples;
     N = std::clamp(N, 0, MaxSynthHarmonics);
     // Rounded and held in range before it becomes an int, NaN included.
@@ -21,8 +22,14 @@ void RebuildWave(const AnalysisState& s, int N, Restoration& r) {
     // precision, so every value is what a student could work out by hand.
     const double radiansPerSample = 6.28318530717958 / double(P);
     for (int n = 1; n <= N; ++n) {
-        const double re = s.HarmRe[std::size_t(n)];
-        const double im = s.HarmIm[std::size_t(n)];
+        double re = s.HarmRe[std::size_t(n)];
+        double im = s.HarmIm[std::size_t(n)];
+        if (phases.mode != PhaseMode::Measured) {
+            const double size = std::hypot(re, im);
+            const double p = phases.mode == PhaseMode::Random ? RandomPhase(phases.seed, n) : 0;
+            re = size * std::cos(p);
+            im = size * std::sin(p);
+        }
         float* wave = r.Harmonic(n);
         for (int t = 0; t <= T; ++t) {
             const double a = radiansPerSample * n * t;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace tavrel {
@@ -29,13 +30,24 @@ struct Restoration {
     float* Harmonic(int n) { return HarmWave.data() + std::size_t(n) * SynthPoints; }
 };
 
+// Which phases the harmonics are rebuilt with: the measured ones; all zero,
+// so harmonic n is |H_n| cos(a); or |H_n| cos(a + r_n) with r_n drawn from
+// the seed for each n alone, so changing N keeps the phases already in use.
+enum class PhaseMode { Measured, Zero, Random };
+struct PhaseChoice {
+    PhaseMode mode = PhaseMode::Measured;
+    std::uint32_t seed = 0; // used by Random only
+};
+
 // Fills HarmWave(1 ... N, 0 ... T), with every other entry zero, and
 // RestoredWave(0 ... T) as their sum in increasing n, single precision;
 // RestoredPeak is the largest |RestoredWave(t)|. Harmonic n at sample t is
 // HarmRe(n) cos(a) - HarmIm(n) sin(a), a = (2 pi / P) n t in double
 // precision. N is held to 0 ... 64 and T to 0 ... 512, so no entry outside
-// the arrays is touched whatever the state holds.
-void RebuildWave(const AnalysisState& s, int N, Restoration& r);
+// the arrays is touched whatever the state holds. With other than the
+// measured phases, HarmRe(n) and HarmIm(n) are replaced by |H_n| cos p and
+// |H_n| sin p for the chosen phase p (|H_n| from them, in double precision).
+void RebuildWave(const AnalysisState& s, int N, Restoration& r, PhaseChoice phases = {});
 
 // Where a period's curve goes on a picture of W x H pixels (both pictures of
 // the window share the left one's figures). At 250 x 169: 84, 30, 190, 69.
