@@ -86,10 +86,7 @@ SoundInput::Failure FailureOf(PulseWorker::Phase p) {
 
 PulseSoundInput::PulseSoundInput(std::string server) : m_server(std::move(server)) {}
 
-PulseSoundInput::~PulseSoundInput() {
-    Stop();
-    m_leaving.clear(); // each waits a bounded time for its thread
-}
+PulseSoundInput::~PulseSoundInput() = default;
 
 SoundInput::Failure PulseSoundInput::Start(int sampleRate) {
     Stop();
@@ -99,8 +96,9 @@ SoundInput::Failure PulseSoundInput::Start(int sampleRate) {
     if (m_refused != Failure::None)
         return m_refused;
     m_recorder = std::make_shared<Recorder>(m_server, sampleRate);
-    m_current = std::make_unique<PulseThread>(m_recorder);
-    const Failure f = FailureOf(m_current->Worker().WaitConnected(PulseWorker::ConnectMs));
+    const Failure f = m_workers.Start(m_recorder)
+                          ? FailureOf(m_recorder->WaitConnected(PulseWorker::ConnectMs))
+                          : Failure::Broken;
     if (f != Failure::None) {
         Stop();
         m_refused = f;
@@ -120,11 +118,7 @@ SoundInput::Failure PulseSoundInput::State() const {
 }
 
 void PulseSoundInput::Stop() {
-    if (m_current) {
-        m_current->Worker().Stop();
-        m_leaving.push_back(std::move(m_current));
-    }
-    std::erase_if(m_leaving, [](const auto& t) { return t->Finished(); });
+    m_workers.StopCurrent();
 }
 
 } // namespace tavrel

@@ -3,6 +3,7 @@
 // on a connection and thread of its own (PulseWorker), delivering pieces of
 // a few tens of milliseconds.
 
+#include "sound/PulseWorker.h"
 #include "sound/SoundInput.h"
 
 #include <memory>
@@ -10,9 +11,6 @@
 #include <vector>
 
 namespace tavrel {
-
-class PulseThread;
-class PulseWorker;
 
 class PulseSoundInput final : public SoundInput {
 public:
@@ -30,8 +28,7 @@ private:
 
     std::string m_server;
     std::shared_ptr<Recorder> m_recorder; // the running or the last recording
-    std::unique_ptr<PulseThread> m_current;
-    std::vector<std::unique_ptr<PulseThread>> m_leaving;
+    PulseWorkers m_workers;
     Failure m_refused = Failure::None; // a start refused before any connection
 };
 

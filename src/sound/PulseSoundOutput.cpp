@@ -106,8 +106,9 @@ private:
         int negative = 0;
         if (!success || pa_stream_get_latency(s, &left, &negative) < 0 || negative)
             left = 0;
-        pa_context_rttime_new(pa_stream_get_context(s),
-                              pa_rtclock_now() + std::min(left, MaxTailUs), OnHeard, self);
+        if (!pa_context_rttime_new(pa_stream_get_context(s),
+                                   pa_rtclock_now() + std::min(left, MaxTailUs), OnHeard, self))
+            static_cast<Playback*>(self)->End(Phase::Ended);
     }
 
     static void OnHeard(pa_mainloop_api* api, pa_time_event* e, const timeval*, void* self) {
@@ -131,46 +132,33 @@ private:
 
 PulseSoundOutput::PulseSoundOutput(std::string server) : m_server(std::move(server)) {}
 
-PulseSoundOutput::~PulseSoundOutput() {
-    CutOff(false);
-    m_leaving.clear(); // each waits a bounded time for its thread
-}
+PulseSoundOutput::~PulseSoundOutput() = default;
 
-void PulseSoundOutput::CutOff(bool untilGone) {
-    if (m_current) {
-        m_current->Worker().Stop();
-        if (untilGone)
-            m_current->Worker().WaitReleased(CutOffMs);
-        m_leaving.push_back(std::move(m_current));
-    }
-    std::erase_if(m_leaving, [](const auto& t) { return t->Finished(); });
-}
-
-bool PulseSoundOutput::Start(std::unique_ptr<PcmSource> source) {
+std::shared_ptr<PulseWorker> PulseSoundOutput::Start(std::unique_ptr<PcmSource> source) {
+    m_workers.StopCurrent(CutOffMs);
     const std::optional<pa_sample_spec> spec = source ? SpecOf(*source) : std::nullopt;
     if (!spec)
-        return false;
-    m_current = std::make_unique<PulseThread>(
-        std::make_shared<Playback>(m_server, std::move(source), *spec));
-    if (m_current->Worker().WaitConnected(PulseWorker::ConnectMs) == PulseWorker::Phase::Running)
-        return true;
-    CutOff(false);
-    return false;
+        return nullptr;
+    auto w = std::make_shared<Playback>(m_server, std::move(source), *spec);
+    if (m_workers.Start(w) &&
+        w->WaitConnected(PulseWorker::ConnectMs) == PulseWorker::Phase::Running)
+        return w;
+    m_workers.StopCurrent();
+    return nullptr;
 }
 
 bool PulseSoundOutput::PlayImageAndWait(const std::uint8_t* image, std::size_t size) {
     const std::uint64_t mine = ++m_requests;
-    CutOff(true);
     std::unique_ptr<PcmSource> source = OpenPcmImage(image, size);
     const qint64 lengthMs =
         source ? source->Frames() * 1000 / std::max(1, source->SampleRate()) : 0;
-    if (!Start(std::move(source)))
+    const std::shared_ptr<PulseWorker> worker = Start(std::move(source));
+    if (!worker)
         return false;
 
     // A local loop that leaves out user input: windows repaint, clicks and
     // keys wait until the sound is over. The program's end (QCoreApplication::
     // exit) ends every running loop, this one too, and cuts the sound off.
-    const std::shared_ptr<PulseWorker> worker = m_current->Shared();
     QElapsedTimer since;
     since.start();
     QEventLoop loop;
@@ -183,19 +171,18 @@ bool PulseSoundOutput::PlayImageAndWait(const std::uint8_t* image, std::size_t s
     poll.start(WaitPollMs);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     if (m_requests == mine)
-        CutOff(false);
+        m_workers.StopCurrent();
     return true;
 }
 
 bool PulseSoundOutput::StartPlayingFile(const QString& path) {
     ++m_requests;
-    CutOff(true);
-    return Start(OpenPcmSource(path));
+    return Start(OpenPcmSource(path)) != nullptr;
 }
 
 void PulseSoundOutput::StopSound() {
     ++m_requests;
-    CutOff(false);
+    m_workers.StopCurrent();
 }
 
 } // namespace tavrel

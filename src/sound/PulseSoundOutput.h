@@ -7,16 +7,15 @@
 // The stream takes the sound's own sample format, rate and channel count;
 // the server converts them for its device.
 
+#include "sound/PulseWorker.h"
 #include "sound/SoundOutput.h"
 
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace tavrel {
 
 class PcmSource;
-class PulseThread;
 
 class PulseSoundOutput final : public SoundOutput {
 public:
@@ -29,15 +28,13 @@ public:
     void StopSound() override;
 
 private:
-    // Starts `source` as the current sound; false when it did not start.
-    bool Start(std::unique_ptr<PcmSource> source);
-    // Cuts the current sound off; with `untilGone`, waits (bounded) until
-    // the server has dropped it, so that the next one never mixes with it.
-    void CutOff(bool untilGone);
+    // Cuts off the sound before, waiting (bounded) until the server has
+    // dropped it, so that the two never mix; then starts `source` as the
+    // current sound. Its worker, or nullptr when it did not start.
+    std::shared_ptr<PulseWorker> Start(std::unique_ptr<PcmSource> source);
 
     std::string m_server;
-    std::unique_ptr<PulseThread> m_current;
-    std::vector<std::unique_ptr<PulseThread>> m_leaving; // cut off, not yet ended
+    PulseWorkers m_workers;
     // Counts the requests, so that a wait notices when a request made from
     // inside it (by a timer, say) has replaced its sound.
     std::uint64_t m_requests = 0;

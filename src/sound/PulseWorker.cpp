@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <poll.h>
+#include <system_error>
 #include <utility>
 
 namespace tavrel {
@@ -107,26 +108,25 @@ int PulseWorker::Poll(pollfd* fds, unsigned long n, int timeoutMs, void* self) {
 }
 
 void PulseWorker::Run() {
-    pa_mainloop* loop = pa_mainloop_new();
-    if (loop) {
+    if (pa_mainloop* loop = pa_mainloop_new()) {
         pa_mainloop_set_poll_func(loop, Poll, this);
-        {
-            std::lock_guard lock(m_mutex);
-            m_loop = loop;
-        }
+        SetLoop(loop);
         Loop(loop);
-        std::lock_guard lock(m_mutex);
-        m_loop = nullptr;
+        SetLoop(nullptr); // no wake-up may reach it any more
+        pa_mainloop_free(loop);
     } else {
         End(Phase::Broken);
     }
-    if (loop)
-        pa_mainloop_free(loop);
     {
         std::lock_guard lock(m_mutex);
         m_released = m_finished = true;
     }
     m_changed.notify_all();
+}
+
+void PulseWorker::SetLoop(pa_mainloop* loop) {
+    std::lock_guard lock(m_mutex);
+    m_loop = loop;
 }
 
 void PulseWorker::Loop(pa_mainloop* loop) {
@@ -145,10 +145,11 @@ void PulseWorker::Loop(pa_mainloop* loop) {
     Clock::time_point releaseBy;
     for (;;) {
         const Clock::time_point now = Clock::now();
-        const Phase phase = PhaseNow();
+        Phase phase;
         bool stop;
         {
             std::lock_guard lock(m_mutex);
+            phase = m_phase;
             stop = m_stopAsked;
         }
         if (!m_releasing && (stop || IsOver(phase))) {
@@ -203,15 +204,40 @@ void PulseWorker::Loop(pa_mainloop* loop) {
     pa_context_unref(context);
 }
 
-PulseThread::PulseThread(std::shared_ptr<PulseWorker> worker)
-    : m_worker(std::move(worker)), m_thread([w = m_worker] { w->Run(); }) {}
+bool PulseWorkers::Start(std::shared_ptr<PulseWorker> w) {
+    StopCurrent();
+    try {
+        std::thread t([w] { w->Run(); });
+        m_current = Running{std::move(w), std::move(t)};
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
 
-PulseThread::~PulseThread() {
-    m_worker->Stop();
-    if (m_worker->WaitFinished(JoinMs))
-        m_thread.join();
-    else
-        m_thread.detach();
+void PulseWorkers::StopCurrent(int untilGoneMs) {
+    if (m_current) {
+        m_current->worker->Stop();
+        m_current->worker->WaitReleased(untilGoneMs);
+        m_leaving.push_back(std::move(*m_current));
+        m_current.reset();
+    }
+    std::erase_if(m_leaving, [](Running& r) {
+        if (!r.worker->WaitFinished(0))
+            return false;
+        r.thread.join();
+        return true;
+    });
+}
+
+PulseWorkers::~PulseWorkers() {
+    StopCurrent();
+    for (Running& r : m_leaving) {
+        if (r.worker->WaitFinished(JoinMs))
+            r.thread.join();
+        else
+            r.thread.detach();
+    }
 }
 
 } // namespace tavrel

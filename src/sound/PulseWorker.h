@@ -16,8 +16,10 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace tavrel {
 
@@ -74,10 +76,11 @@ protected:
     bool m_stopAsked = false;   // by the starting thread
 
 private:
-    friend class PulseThread;
+    friend class PulseWorkers;
     using Clock = std::chrono::steady_clock;
 
     void Run();
+    void SetLoop(pa_mainloop* loop);
     void Loop(pa_mainloop* loop);
     static void OnContext(pa_context* c, void* self);
     static void OnStream(pa_stream* s, void* self);
@@ -97,25 +100,33 @@ private:
     Clock::time_point m_aliveAt;
 };
 
-// A worker on a thread of its own. Destroying the handle stops the worker,
-// waits a bounded time for its thread, and lets a thread that has not ended
-// by then go on alone (it holds the worker, and ends by its own deadlines).
-class PulseThread {
+// The worker running now, each on a thread of its own, and those stopped that
+// have not ended yet. Destroying them stops them all, waits a bounded time
+// for each thread, and lets one that has not ended by then go on alone (it
+// holds its worker, and ends by the worker's own deadlines).
+class PulseWorkers {
 public:
     static constexpr int JoinMs = 500;
 
-    explicit PulseThread(std::shared_ptr<PulseWorker> worker);
-    ~PulseThread();
-    PulseThread(const PulseThread&) = delete;
-    PulseThread& operator=(const PulseThread&) = delete;
+    PulseWorkers() = default;
+    ~PulseWorkers();
+    PulseWorkers(const PulseWorkers&) = delete;
+    PulseWorkers& operator=(const PulseWorkers&) = delete;
 
-    PulseWorker& Worker() const { return *m_worker; }
-    std::shared_ptr<PulseWorker> Shared() const { return m_worker; }
-    bool Finished() const { return m_worker->WaitFinished(0); }
+    // Stops the current worker, then starts `w` as the current one; false when
+    // no thread could be made for it.
+    bool Start(std::shared_ptr<PulseWorker> w);
+    // Stops the current worker, if any, waiting at most untilGoneMs for the
+    // server to drop its stream.
+    void StopCurrent(int untilGoneMs = 0);
 
 private:
-    std::shared_ptr<PulseWorker> m_worker;
-    std::thread m_thread;
+    struct Running {
+        std::shared_ptr<PulseWorker> worker;
+        std::thread thread;
+    };
+    std::optional<Running> m_current;
+    std::vector<Running> m_leaving;
 };
 
 } // namespace tavrel
