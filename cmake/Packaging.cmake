@@ -79,9 +79,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the binary links come from dpkg-shlibdeps. What it loads by
 # other means must be named here: the Japanese font the windows are laid out
-# for. Sound goes through libQt6Multimedia's own PulseAudio client (no media
-# plugin is loaded for it), so it needs a PulseAudio-speaking server on the
-# machine; a desktop has one, a server may not, hence Recommends. Qt's xcb
+# for. Sound goes through libpulse (found by shlibdeps), so it needs a
+# PulseAudio-speaking server on the machine (PulseAudio, or PipeWire's
+# pipewire-pulse); a desktop has one, a server may not, hence Recommends. Qt's xcb
 # platform plugin is part of libqt6gui6; the Wayland one is qt6-wayland.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")

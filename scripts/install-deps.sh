@@ -5,7 +5,8 @@ set -euo pipefail
 
 pkgs=(
   build-essential cmake pkg-config git
-  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6opengl6-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
+  libpulse-dev # sound output and input through the desktop's audio server
   libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev
   clang libclang-rt-14-dev # libFuzzer, for scripts/fuzz.sh

@@ -25,9 +25,12 @@ chmod 700 "$dir"
 
 # Its own session and process group, so stop-pulse.sh can end it and
 # anything it started by the one id kept here. As root the server warns that
-# it should not run so and carries on.
+# it should not run so and carries on. No pid file of its own: a killed
+# server that nobody reaped yet would pass for a running one, and the sound
+# tests start a server again on the same socket after killing it.
 HOME="$dir" XDG_RUNTIME_DIR="$dir" XDG_CONFIG_HOME="$dir/.config" \
     setsid pulseaudio --daemonize=no --system=false --exit-idle-time=-1 --disallow-exit \
+    --use-pid-file=false \
     -n --load="module-null-sink sink_name=null" --load=module-native-protocol-unix \
     --log-target=file:"$dir/server.log" </dev/null >/dev/null 2>&1 &
 echo $! >"$dir/server.pid"

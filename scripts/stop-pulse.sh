@@ -5,13 +5,17 @@ set -uo pipefail
 # One server per work tree, so that two trees testing at once keep apart.
 dir=${TAVREL_PULSE_DIR:-/tmp/tavrel-pulse-$(cd "$(dirname "$0")/.." && pwd | cksum | cut -d' ' -f1)}
 pidfile="$dir/server.pid"
+# Running, and not merely a process that ended and was not reaped yet.
+alive() {
+    kill -0 "$1" 2>/dev/null && ! grep -qs '^State:[[:space:]]*Z' "/proc/$1/status"
+}
 if [ -f "$pidfile" ]; then
     pid=$(cat "$pidfile")
-    if kill -0 "$pid" 2>/dev/null; then
+    if alive "$pid"; then
         kill -TERM -- "-$pid" 2>/dev/null || kill -TERM "$pid" 2>/dev/null
         # It takes more than half a second to close down.
         for _ in $(seq 50); do
-            kill -0 "$pid" 2>/dev/null || break
+            alive "$pid" || break
             sleep 0.1
         done
         kill -KILL -- "-$pid" 2>/dev/null || true

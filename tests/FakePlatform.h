@@ -68,7 +68,8 @@ struct FakePlatform {
     FakeSoundOutput sound;
     FakeTickClock clock;
     FakeProgramStarter programs;
-    Platform platform{dialogs, sound, clock, programs};
+    FakeSoundInput microphone;
+    Platform platform{dialogs, sound, clock, programs, microphone};
 };
 
 } // namespace tavrel::test

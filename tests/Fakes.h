@@ -1,9 +1,10 @@
 #pragma once
 // Stand-ins for the machine below the windows: a clock that moves only when the code
 // yields (long playbacks take no real time), a sound output and a program starter
-// that keep every request.
+// that keep every request, and a sound input that hands out what a test scripted.
 
 #include "sound/RecorderLauncher.h"
+#include "sound/SoundInput.h"
 #include "sound/SoundOutput.h"
 #include "sound/Ticks.h"
 
@@ -42,8 +43,34 @@ struct FakeSoundOutput : SoundOutput {
         requests.push_back({{}, path});
         return works;
     }
+    void StopSound() override { ++stops; }
     std::vector<Request> requests;
     bool works = true; // false: no sound can be played, as without a device
+    int stops = 0;
+};
+
+// Start() answers `startAnswer` and records its rate; each Take() hands out the
+// next scripted piece (then nothing), and State() says `state`.
+struct FakeSoundInput : SoundInput {
+    Failure Start(int sampleRate) override {
+        rates.push_back(sampleRate);
+        recording = startAnswer == Failure::None;
+        return startAnswer;
+    }
+    std::vector<std::int16_t> Take() override {
+        if (pieces.empty())
+            return {};
+        std::vector<std::int16_t> piece = std::move(pieces.front());
+        pieces.erase(pieces.begin());
+        return piece;
+    }
+    Failure State() const override { return state; }
+    void Stop() override { recording = false; }
+
+    Failure startAnswer = Failure::None, state = Failure::None;
+    std::vector<std::vector<std::int16_t>> pieces;
+    std::vector<int> rates;
+    bool recording = false;
 };
 
 struct FakeProgramStarter : ProgramStarter {

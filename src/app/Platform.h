@@ -9,6 +9,7 @@ namespace tavrel {
 
 class Dialogs;
 class ProgramStarter;
+class SoundInput;
 class SoundOutput;
 class TickClock;
 
@@ -17,6 +18,7 @@ struct Platform {
     SoundOutput& sound;
     TickClock& clock;
     ProgramStarter& programs;
+    SoundInput& microphone;
 };
 
 } // namespace tavrel

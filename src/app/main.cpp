@@ -1,9 +1,10 @@
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
-#include "ui/Canvas.h"
-#include "sound/QtSoundOutput.h"
+#include "sound/PulseSoundInput.h"
+#include "sound/PulseSoundOutput.h"
 #include "sound/RecorderLauncher.h"
 #include "sound/Ticks.h"
+#include "ui/Canvas.h"
 #include "ui/Dialogs.h"
 
 #include <QApplication>
@@ -67,10 +68,11 @@ int main(int argc, char** argv) {
 
     // Declared before the window: the window's loops use them to the end.
     tavrel::QtDialogs dialogs;
-    tavrel::QtSoundOutput sound;
+    tavrel::PulseSoundOutput sound;
     tavrel::SystemTickClock clock;
     tavrel::QtProgramStarter programs;
-    tavrel::MainWindow window({dialogs, sound, clock, programs});
+    tavrel::PulseSoundInput microphone;
+    tavrel::MainWindow window({dialogs, sound, clock, programs, microphone});
     window.show();
     if (!command.File.empty()) {
         // Once the event loop runs, so that the window has its final size and
