@@ -37,6 +37,8 @@ struct FakeSoundOutput : SoundOutput {
     };
     bool PlayImageAndWait(const std::uint8_t* image, std::size_t size) override {
         requests.push_back({{image, image + size}, {}});
+        if (whilePlaying)
+            std::exchange(whilePlaying, nullptr)();
         return works;
     }
     bool StartPlayingFile(const QString& path) override {
@@ -46,6 +48,7 @@ struct FakeSoundOutput : SoundOutput {
     void StopSound() override { ++stops; }
     std::vector<Request> requests;
     bool works = true; // false: no sound can be played, as without a device
+    std::function<void()> whilePlaying; // runs once inside the next wait for a sound
     int stops = 0;
 };
 

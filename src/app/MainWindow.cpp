@@ -448,10 +448,12 @@ void MainWindow::CmdEnd_Click() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing the main window ends the program, by any route (終了, its close
-    // box, the window manager): every other window goes with it, and a
-    // playback loop running beneath stops stepping instead of keeping an
-    // invisible program alive until the recording has played.
+    // box, the window manager): every other window goes with it, the sound
+    // stops at once, and a playback loop running beneath stops stepping
+    // instead of keeping an invisible program alive until the recording has
+    // played.
     m_ending = true;
+    m_platform.sound.StopSound();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible())
             w->close();

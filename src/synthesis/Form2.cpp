@@ -166,11 +166,12 @@ void Form2::CmdPlay_Click() {
 
 void Form2::closeEvent(QCloseEvent* event) {
     // The title bar's close box still works while the sound plays (only
-    // clicks and keys wait); the window must outlive the play handler it is
-    // inside, so it goes as soon as that returns.
+    // clicks and keys wait); the sound stops, but the window must outlive the
+    // play handler it is inside, so it goes as soon as that returns.
     if (m_playing) {
         m_closeWanted = true;
         event->ignore();
+        m_sound.StopSound();
         return;
     }
     QDialog::closeEvent(event);

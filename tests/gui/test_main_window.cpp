@@ -525,11 +525,19 @@ TEST_F(SynthesisWindowTest, StepsThroughHarmonicsMovesPlaysAndCloses) {
     form->CmdPlay_Click();
     EXPECT_EQ(Messages(), Texts{NoSoundMessage});
 
-    // Closed by the title bar: the marks stay on the chart.
+    // Closed by the title bar while its sound plays: the sound stops, the window goes
+    // once the play handler has returned, and the marks stay on the chart.
     form->HScroll1->setValue(4);
-    form->close();
+    fake.sound.works = true;
+    fake.sound.whilePlaying = [&] {
+        form->close();
+        QEventLoop wait; // as the real wait's loop runs
+        QTimer::singleShot(0, &wait, &QEventLoop::quit);
+        wait.exec();
+    };
+    form->CmdPlay_Click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(form || dialogs.modal);
+    EXPECT_EQ(std::pair(bool(form || dialogs.modal), fake.sound.stops), std::pair(false, 1));
     EXPECT_EQ(Bars(), Marked(3, 4));
 
     // Reopened: N = 1 in the upper place, bar 1 marked anew. The close button gives every

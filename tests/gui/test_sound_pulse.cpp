@@ -8,6 +8,7 @@
 #include "app/MainWindow.h"
 #include "sound/PulseSoundInput.h"
 #include "sound/PulseSoundOutput.h"
+#include "sound/Ticks.h"
 #include "synthesis/SynthSound.h"
 #include "voiceprint/Form3.h"
 
@@ -178,6 +179,42 @@ TEST(SoundServer, WindowsPlayTheLoadedFileAndANewRequestCutsItOff) {
     rec.RunFor(800); // the first would play on for 1 s
     EXPECT_EQ(PitchRuns(rec.samples, from, {440, 660, 880}),
               (std::vector<int>{440, 880, 440, 880, 440, 880, 660}));
+}
+
+// The main window closed by its close box 1.5 s into a long recording, a settings
+// window left open beside it: the program's loop ends at once, and the sound with it.
+TEST(SoundServer, ClosingTheMainWindowEndsTheProgramAndItsSound) {
+    if (const QString why = SoundServerMissing(); !why.isEmpty())
+        REQUIRE_PART(why.toStdString());
+    QTemporaryDir dir;
+    FakePlatform fake;
+    fake.dialogs.nextPath = wavtest::WriteFile(dir, "long.wav", Tones(22050, 1, {{440, 20}}));
+    PulseSoundOutput sound;
+    SystemTickClock clock;
+    MainWindow window(Platform{fake.dialogs, sound, clock, fake.programs, fake.microphone});
+    window.Command1_Click();
+    window.show();
+    window.Cmd_Settei_Click();
+    MonitorRecording rec;
+    ASSERT_TRUE(rec.Start()) << "no data from parec";
+    std::size_t closedAt = 0;
+    QElapsedTimer sinceClose;
+    QTimer::singleShot(0, &window, [&] { window.Command2->click(); });
+    QTimer::singleShot(1500, &window, [&] {
+        closedAt = rec.Now();
+        sinceClose.start();
+        window.close();
+    });
+    QTimer::singleShot(8000, [] { QCoreApplication::exit(99); }); // kept alive: fails, not hangs
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_LT(sinceClose.elapsed(), 500);
+    EXPECT_TRUE(QApplication::topLevelWidgets().size() > 0 &&
+                std::none_of(QApplication::topLevelWidgets().begin(),
+                             QApplication::topLevelWidgets().end(),
+                             [](QWidget* w) { return w->isVisible(); }));
+    rec.RunFor(1000);
+    EXPECT_EQ(PitchRuns(rec.samples, 0, {440}), std::vector<int>{440});
+    EXPECT_TRUE(PitchRuns(rec.samples, closedAt + MonitorRate / 5, {440}).empty());
 }
 
 // The synthesised image: 150 Hz for 60550 samples, whole before the call returns,
