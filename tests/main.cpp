@@ -7,11 +7,14 @@ using App = QApplication;
 #include <QCoreApplication>
 using App = QCoreApplication;
 #endif
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     App app(argc, argv);
+    // Settings a test changes stay out of the user's own.
+    QStandardPaths::setTestModeEnabled(true);
     return RUN_ALL_TESTS();
 }

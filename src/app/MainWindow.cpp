@@ -10,6 +10,7 @@
 #include "state/Numbers.h"
 #include "sound/PlaybackProgress.h"
 #include "sound/RecorderLauncher.h"
+#include "sound/RecorderWindow.h"
 #include "sound/SoundOutput.h"
 #include "sound/Ticks.h"
 #include "synthesis/Form2.h"
@@ -26,6 +27,7 @@
 #include "wavein/WholeWaveGeometry.h"
 #include "wavein/WholeWavePlot.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -126,8 +128,11 @@ MainWindow::MainWindow(const Platform& platform, QWidget* parent)
     connect(Cmd_声紋, &QPushButton::clicked, this, &MainWindow::Cmd_声紋_Click);
     connect(Cmdgousei, &QPushButton::clicked, this, &MainWindow::Cmdgousei_Click);
     connect(CmdEnd, &QPushButton::clicked, this, &MainWindow::CmdEnd_Click);
+    auto* record = new QAction(QStringLiteral("マイクから録音…"), this);
+    record->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    connect(record, &QAction::triggered, this, &MainWindow::OpenRecorder);
     Menus = new PictureMenus(*this, m_dialogs);
-    Menus->Add(*Picture3, {}, QStringLiteral("whole-wave"));
+    Menus->Add(*Picture3, {record}, QStringLiteral("whole-wave"));
     Menus->Add(*Picture1, {}, QStringLiteral("magnified-wave"));
     Menus->Add(*Picture2, {}, QStringLiteral("harmonics"));
 
@@ -421,7 +426,17 @@ void MainWindow::Command2_Click() {
 }
 
 void MainWindow::CmdRec_Click() {
-    LaunchRecorder(m_platform.programs, SystemRecorderCandidates());
+    // The desktop's own recorder where there is one; otherwise Tavrel's, so
+    // that the button never does nothing.
+    if (LaunchRecorder(m_platform.programs, SystemRecorderCandidates()).isEmpty())
+        OpenRecorder();
+}
+
+void MainWindow::OpenRecorder() {
+    auto* form = new RecorderWindow(m_platform.microphone, m_dialogs, this);
+    // Once the window has gone: the take loads as if it had been chosen.
+    connect(form, &RecorderWindow::Saved, this, &MainWindow::OpenNamedFile, Qt::QueuedConnection);
+    m_dialogs.ShowModal(*form);
 }
 
 void MainWindow::Cmdgousei_Click() {

@@ -79,6 +79,9 @@ public:
     void Command1_Click();
     void Command2_Click();
     void CmdRec_Click();
+    // Tavrel's own recorder: 録音 when no desktop recorder is found, and the
+    // whole-wave plot's menu.
+    void OpenRecorder();
     void Picture3_MouseDown(int button, int shift, float x, float y);
     void Picture1_MouseDown(int button, int shift, float x, float y);
     void Cmd_fft_Click();

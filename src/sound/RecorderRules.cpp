@@ -20,7 +20,7 @@ int LevelPercent(std::span<const std::int16_t> fragment) {
 }
 
 QString RecordingFileName(const QDateTime& at) {
-    return QStringLiteral("録音_%1.wav").arg(at.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")));
+    return QStringLiteral("録音 %1.wav").arg(at.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss")));
 }
 
 QString ElapsedText(std::int64_t samples) {

@@ -21,8 +21,9 @@ inline constexpr int RecorderLevelFloorDb = -60;    // the meter's empty end, dB
 // so that a quiet voice still moves it.
 int LevelPercent(std::span<const std::int16_t> fragment);
 
-// "録音_2026-12-07_09-41-05.wav": sortable, and free of characters that some
-// file systems refuse.
+// "録音 2026-12-07 09.41.05.wav": sortable, free of characters that some file
+// systems refuse, and shown whole by the file-name label, which breaks it at
+// its spaces.
 QString RecordingFileName(const QDateTime& at);
 
 // "12.3 秒 / 60 秒" for the samples recorded so far.

@@ -9,6 +9,7 @@
 #include "app/LoadMessages.h"
 #include "app/MainWindow.h"
 #include "app/SettingsDialogs.h"
+#include "sound/RecorderWindow.h"
 #include "synthesis/Form2.h"
 #include "synthesis/SynthLayout.h"
 #include "synthesis/SynthSound.h"
@@ -457,13 +458,54 @@ TEST_F(MainWindowTest, PlayVoiceprintAndRecorderButtons) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(dialogs.modal); // closing destroys it
 
-    const auto restore = qScopeGuard([path = qgetenv("PATH")] { qputenv("PATH", path); });
+    const auto restore = qScopeGuard([path = qgetenv("PATH"), home = qgetenv("HOME")] {
+        qputenv("PATH", path);
+        qputenv("HOME", home);
+    });
     qputenv("PATH", dir.path().toLocal8Bit());
-    window->CmdRec_Click(); // none there: nothing happens
-    EXPECT_TRUE(fake.programs.started.isEmpty());
+    qputenv("HOME", dir.path().toLocal8Bit()); // takes are saved in Music/Tavrel there
     Script(dir, "kwave");
     window->CmdRec->click();
     EXPECT_EQ(fake.programs.started, QStringList{dir.filePath("kwave")});
+
+    // None there: Tavrel's own recorder. No input is said; then a take, saved at once
+    // and loaded as if chosen; one that runs on stops at 60 s; one the server breaks off
+    // is kept up to there.
+    QFile::remove(dir.filePath("kwave"));
+    SoundInput::Failure& answer = fake.microphone.startAnswer;
+    using Piece = std::vector<std::int16_t>;
+    for (const auto& [start, pieces, broken, frames, messages] :
+         {std::tuple{SoundInput::Failure::NoInputDevice, std::vector<Piece>{}, false, 0, 1u},
+          {SoundInput::Failure::None, {Piece(22050, 3277), Piece(11025, 0)}, false, 33075, 0u},
+          {SoundInput::Failure::None, {Piece(22050 * 61, 1)}, false, 22050 * 60, 0u},
+          {SoundInput::Failure::None, {Piece(4410, 1)}, true, 4410, 1u}}) {
+        window->CmdRec_Click();
+        auto* rec = qobject_cast<RecorderWindow*>(dialogs.modal.data());
+        ASSERT_NE(rec, nullptr);
+        answer = start;
+        fake.microphone.pieces = pieces;
+        fake.microphone.state = broken ? SoundInput::Failure::NoServer : SoundInput::Failure::None;
+        rec->CmdStart->click();
+        rec->Timer1_Timer();
+        if (frames == 33075) {
+            EXPECT_EQ(std::pair(rec->Meter->value(), rec->lblElapsed->text()),
+                      std::pair(67, QStringLiteral("1.0 秒 / 60 秒")));
+            rec->CmdStop->click();
+        }
+        EXPECT_EQ(Messages().size(), messages);
+        QCoreApplication::processEvents(); // the take loads once the window has gone
+        if (frames == 0) {
+            EXPECT_TRUE(rec->isVisible() && !rec->CmdStop->isEnabled());
+            rec->CmdClose->click();
+            continue;
+        }
+        EXPECT_FALSE(dialogs.modal && dialogs.modal->isVisible());
+        EXPECT_EQ(std::tuple(S().SampleCount, window->txtSamplesPerSec->text(),
+                             QFileInfo(S().FileName).path()),
+                  std::tuple(frames, QStringLiteral("22050"), dir.filePath("Music/Tavrel")));
+        EXPECT_TRUE(ShownName().startsWith(QStringLiteral("録音 20"))) << ShownName().toStdString();
+    }
+    EXPECT_EQ(fake.microphone.rates, std::vector<int>(4, 22050));
 }
 
 // Refused for a period longer than its sound holds; then N = 1, 5, 3, 1 and 64, the move

@@ -64,7 +64,7 @@ TEST(Recorder, LevelNameAndTheSavedFile) {
         EXPECT_EQ(LevelPercent(fragment), percent) << peak;
     }
     EXPECT_EQ(RecordingFileName(QDateTime({2026, 12, 7}, {9, 41, 5})),
-              QStringLiteral("録音_2026-12-07_09-41-05.wav"));
+              QStringLiteral("録音 2026-12-07 09.41.05.wav"));
     EXPECT_EQ(ElapsedText(RecorderRate * 12 + RecorderRate / 4), QStringLiteral("12.2 秒 / 60 秒"));
     const std::int16_t samples[] = {0, 6400, -32768, 32767};
     const std::vector<std::uint8_t> wav = Pcm16MonoWav(samples, RecorderRate);
