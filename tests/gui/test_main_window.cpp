@@ -250,7 +250,7 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     dialogs.choose = "画像を保存…";
     dialogs.nextSavePath = dir.filePath("strip.png");
     emit p3->MenuRequested({});
-    EXPECT_EQ(dialogs.menuTexts, (Texts{"画像を保存…", "画像をコピー"}));
+    EXPECT_EQ(dialogs.menuTexts, (Texts{"マイクから録音…", "", "画像を保存…", "画像をコピー"}));
     EXPECT_TRUE(dialogs.lastStartDir.endsWith("/whole-wave.png"));
     EXPECT_EQ(QImage(dialogs.nextSavePath).convertToFormat(QImage::Format_RGB32),
               Img(p3).convertToFormat(QImage::Format_RGB32));
