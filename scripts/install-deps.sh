@@ -8,6 +8,8 @@ pkgs=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6opengl6-dev
   libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev # decoding recordings
+  ffmpeg # makes the test, fuzz and benchmark recordings
   clang libclang-rt-14-dev # libFuzzer, for scripts/fuzz.sh
   fonts-noto-cjk
   xvfb xauth
