@@ -155,7 +155,9 @@ WavLoadResult LoadRecordingFile(const QString& path, std::int16_t refLevel,
     std::unique_ptr<MediaDecoder> d;
     const WavError e = MediaDecoder::OpenFile(path, MediaDecoder::Layout::Planar, d);
     WavLoadResult r = d ? Decode(*d, refLevel, progress) : Refused(e);
-    return wav ? AsWavRefusal(r) : r;
+    if (wav)
+        return AsWavRefusal(std::move(r));
+    return r; // moved: a conditional expression here would copy the wave
 }
 
 WavLoadResult LoadRecordingBytes(const std::uint8_t* data, std::size_t size, std::int16_t refLevel,
@@ -169,7 +171,9 @@ WavLoadResult LoadRecordingBytes(const std::uint8_t* data, std::size_t size, std
     std::unique_ptr<MediaDecoder> d;
     const WavError e = MediaDecoder::OpenBytes(data, size, MediaDecoder::Layout::Planar, d);
     WavLoadResult r = d ? Decode(*d, refLevel, progress) : Refused(e);
-    return wav ? AsWavRefusal(r) : r;
+    if (wav)
+        return AsWavRefusal(std::move(r));
+    return r; // moved: a conditional expression here would copy the wave
 }
 
 } // namespace tavrel
