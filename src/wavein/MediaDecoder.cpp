@@ -20,7 +20,6 @@ namespace tavrel {
 namespace {
 
 constexpr int IoBufferBytes = 64 * 1024;
-constexpr int MaxChannels = 64; // the most the sample converter mixes
 constexpr int MaxRate = 768000; // the fastest rate any sound card runs at
 
 } // namespace
@@ -48,8 +47,7 @@ struct MediaDecoder::Impl {
     int inFormat = -1;
     int inRate = 0;
 
-    bool sentEnd = false; // the decoder has been told the packets are over
-    bool endedShort = false;
+    bool sentEnd = false;   // the decoder has been told the packets are over
     bool haveFrame = false; // `frame` holds a run Convert() has not taken yet
     bool flushing = false;  // the converter's last frames are due
 
@@ -303,10 +301,6 @@ std::int64_t MediaDecoder::FileBytes() const {
     return m->size;
 }
 
-bool MediaDecoder::EndedShort() const {
-    return m->endedShort;
-}
-
 std::size_t MediaDecoder::Decode() {
     Impl& d = *m;
     if (d.haveFrame) {
@@ -319,8 +313,16 @@ std::size_t MediaDecoder::Decode() {
         const int r = avcodec_receive_frame(d.codec, d.frame);
         if (r == 0) {
             if (d.frame->nb_samples > 0 && d.Configure()) {
-                d.haveFrame = true;
-                return std::size_t(std::max(0, swr_get_out_samples(d.swr, d.frame->nb_samples)));
+                const int room = swr_get_out_samples(d.swr, d.frame->nb_samples);
+                if (room > 0) {
+                    d.haveFrame = true;
+                    return std::size_t(room);
+                }
+                // Too few to give anything yet after a change of rate: kept
+                // inside the converter for the next run.
+                swr_convert(d.swr, nullptr, 0,
+                            const_cast<const std::uint8_t**>(d.frame->extended_data),
+                            d.frame->nb_samples);
             }
             av_frame_unref(d.frame); // a frame the converter cannot take is passed over
             continue;
@@ -331,20 +333,16 @@ std::size_t MediaDecoder::Decode() {
             return d.swr ? std::size_t(std::max(0, swr_get_out_samples(d.swr, 0))) : 0;
         }
         // Any other error came from a packet the decoder has dropped: on to the next.
-        const int got = av_read_frame(d.format, d.packet);
-        if (got < 0) {
-            // A read error ends the stream where it stands, as FFmpeg's own
-            // player does; what was decoded so far is kept.
-            d.endedShort = got != AVERROR_EOF;
+        if (av_read_frame(d.format, d.packet) < 0) {
+            // Any error ends the stream where it stands, as in FFmpeg's own
+            // player: damage at the end of a file often reads as one. The
+            // loader tells a cut file by the length its header gives.
             avcodec_send_packet(d.codec, nullptr);
             d.sentEnd = true;
             continue;
         }
-        if (d.packet->stream_index == d.stream) {
-            if (d.packet->flags & AV_PKT_FLAG_CORRUPT)
-                d.endedShort = true;
+        if (d.packet->stream_index == d.stream)
             avcodec_send_packet(d.codec, d.packet);
-        }
         av_packet_unref(d.packet);
     }
 }

@@ -20,6 +20,7 @@ namespace tavrel {
 class MediaDecoder {
 public:
     enum class Layout { Planar, Interleaved };
+    static constexpr int MaxChannels = 64; // the most the sample converter takes
 
     // The first audio stream of the file, ready to decode into 32-bit
     // floats of full scale +-1 in the given layout, at the stream's first
@@ -59,9 +60,6 @@ public:
     // one for all of them interleaved), which holds the frames Decode() told;
     // returns the frames written.
     std::size_t Convert(float* const* out);
-
-    // Whether the stream ended at a read error or a cut, not at its end.
-    bool EndedShort() const;
 
 private:
     struct Impl;

@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -102,9 +103,12 @@ void DecodeFloat32(const std::uint8_t* raw, std::size_t frames, std::size_t fram
 
 // One float sample of full scale +-1 as DecodeFloat32 turns it into WaveData:
 // every decoder that gives floats shares it, so one sound gives one wave.
+// Non-finite values count as 0. Float arithmetic alone gives what the exact
+// value rounds to, since x 32768 and / 64 are exact and the one subtraction
+// rounds once; with no branch, loops over it can be vectorised.
 inline float FloatSampleToWave(float f, std::int16_t refLevel) {
-    const double v = std::isfinite(f) ? std::clamp(double(f), -1.0, 1.0) * 32768.0 : 0.0;
-    return float((v - double(refLevel)) / 64.0);
+    const float v = std::fabs(f) <= FLT_MAX ? std::clamp(f, -1.0f, 1.0f) : 0.0f;
+    return (v * 32768.0f - float(refLevel)) * (1.0f / 64.0f);
 }
 
 } // namespace tavrel
