@@ -239,6 +239,7 @@ WavError MediaDecoder::Open(std::unique_ptr<Impl> impl, Layout layout,
     if (avcodec_parameters_to_context(d.codec, st->codecpar) < 0)
         return WavError::NoAudio;
     d.codec->pkt_timebase = st->time_base;
+    d.codec->thread_count = 0; // decoders that can share the work among cores do
     if (avcodec_open2(d.codec, codec, nullptr) < 0)
         return WavError::NoAudio;
     const int channels = d.codec->ch_layout.nb_channels;
