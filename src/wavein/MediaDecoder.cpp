@@ -21,6 +21,7 @@ namespace {
 
 constexpr int IoBufferBytes = 64 * 1024;
 constexpr int MaxRate = 768000; // the fastest rate any sound card runs at
+constexpr std::int64_t ThreadedBytes = 4 << 20;
 
 } // namespace
 
@@ -239,7 +240,9 @@ WavError MediaDecoder::Open(std::unique_ptr<Impl> impl, Layout layout,
     if (avcodec_parameters_to_context(d.codec, st->codecpar) < 0)
         return WavError::NoAudio;
     d.codec->pkt_timebase = st->time_base;
-    d.codec->thread_count = 0; // decoders that can share the work among cores do
+    // Decoders that can share the work among cores do, on a file long
+    // enough to repay starting the threads.
+    d.codec->thread_count = d.size > ThreadedBytes ? 0 : 1;
     if (avcodec_open2(d.codec, codec, nullptr) < 0)
         return WavError::NoAudio;
     const int channels = d.codec->ch_layout.nb_channels;
