@@ -22,6 +22,10 @@ constexpr std::int64_t MaxFrames = std::numeric_limits<std::int32_t>::max();
 // low-rate speech codec gives a few dozen): a figure in a damaged header is
 // not believed beyond it.
 constexpr std::int64_t MaxFramesPerByte = 256;
+// Nor can any codec give more than this: FLAC's longest blocks of a steady
+// level come nearest, with some thousands. A file that seems to is refused
+// before its sound fills the memory.
+constexpr std::int64_t MaxDecodedPerByte = 65536;
 
 bool IsRiffWave(const char* head, std::size_t n) {
     return n >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0;
@@ -106,7 +110,8 @@ WavLoadResult Decode(MediaDecoder& d, std::int16_t refLevel, const LoadProgress&
             const std::size_t got = d.Convert(planes.data());
             peak = std::max(peak, ToWave(planes[0], got, refLevel));
             frames += got;
-            if (frames > std::size_t(MaxFrames))
+            if (frames > std::size_t(MaxFrames) ||
+                std::int64_t(frames) > d.FileBytes() * MaxDecodedPerByte)
                 return fail(WavError::TooLarge);
             if (!ticker.Tick(d.Position()))
                 return fail(WavError::Cancelled);

@@ -213,6 +213,11 @@ WavError MediaDecoder::Open(std::unique_ptr<Impl> impl, Layout layout,
     const AVInputFormat* kind = nullptr;
     if (const int r = av_probe_input_buffer2(d.io, &kind, "", nullptr, 0, 0); r < 0 || !kind)
         return r == AVERROR(ENOMEM) ? WavError::OutOfMemory : WavError::UnrecognisedFormat;
+    // Players of music modules and game tunes make their sound from a score:
+    // nothing was recorded, and a tune of a few bytes can play for hours.
+    for (const char* score : {"libopenmpt", "libgme", "libmodplug"})
+        if (std::strcmp(kind->name, score) == 0)
+            return WavError::UnrecognisedFormat;
     if (avformat_open_input(&d.format, "", kind, nullptr) < 0)
         return WavError::NoAudio;
     // Some containers name their codecs' parameters only in the packets; a
