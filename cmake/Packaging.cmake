@@ -67,7 +67,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
   "look inside a recorded sound: its wave, one period and its harmonics")
 set(CPACK_PACKAGE_DESCRIPTION
   "Tavrel is a teaching tool for a physics or music class. A student loads a
-WAV recording, sees the whole wave, clicks it to magnify a region at one
+recording (WAV, FLAC, MP3, Ogg, M4A and more), sees the whole wave, clicks it to magnify a region at one
 sample per pixel, marks one period with two clicks and reads its length and
 fundamental frequency, then draws the harmonics of that period as a bar
 chart. The program also plays and prints what it shows, and comes with

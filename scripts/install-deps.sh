@@ -9,6 +9,8 @@ pkgs=(
   libpulse-dev # sound output and input through the desktop's audio server
   libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev # decoding recordings
+  ffmpeg # makes the test, fuzz and benchmark recordings
   clang libclang-rt-14-dev # libFuzzer, for scripts/fuzz.sh
   fonts-noto-cjk
   xvfb xauth

@@ -2,7 +2,7 @@
 # Installs what is missing, builds Tavrel once with every check on (warnings
 # as errors, AddressSanitizer, UndefinedBehaviorSanitizer, libstdc++
 # assertions; the benchmarks compiled so they cannot rot) and runs every test
-# against real services, then fuzzes the WAV reader.
+# against real services, then fuzzes the readers of recordings.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 bash "$here/scripts/install-deps.sh"
@@ -22,8 +22,8 @@ export LSAN_OPTIONS=suppressions=$here/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd "$here/build-test" && ctest --output-on-failure -j "$jobs")
 
-echo "== fuzzing the WAV reader for 60 s =="
-bash "$here/scripts/fuzz.sh" 60
+echo "== fuzzing the readers of recordings for 70 s =="
+bash "$here/scripts/fuzz.sh" 70
 
 echo "== the Debian package: build, install, check, remove =="
 TAVREL_JOBS=$jobs bash "$here/scripts/package-check.sh"

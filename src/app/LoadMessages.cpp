@@ -21,7 +21,7 @@ QString LoadErrorMessage(WavError error) {
         break;
     case WavError::UnsupportedFormat:
         text = "この形式のWAVファイルには対応していません。\n"
-               "読めるのは、1～32 ビットの整数 PCM と 32 ビット浮動小数点の WAV ファイルです。";
+               "読めるのは、整数 PCM・浮動小数点・μ-law・A-law・ADPCM などの WAV ファイルです。";
         break;
     case WavError::BadHeader:
         text = "ファイルの形式情報（チャンネル数・サンプル周波数）が正しくありません。";
@@ -37,6 +37,17 @@ QString LoadErrorMessage(WavError error) {
         break;
     case WavError::OutOfMemory:
         text = "メモリが足りないため読み込めません。";
+        break;
+    case WavError::UnrecognisedFormat:
+        text = "認識できないファイル形式です。\n"
+               "読めるのは、WAV・FLAC・MP3・Ogg（Vorbis・Opus）・M4A（AAC・ALAC）・AIFF の"
+               "録音と、WebM・MKV・MP4 動画の音声です。";
+        break;
+    case WavError::NoAudio:
+        text = "このファイルからは音声を読み取れません（音声のない動画か、壊れたファイルです）。";
+        break;
+    case WavError::Cancelled:
+        text = "読み込みを取り消しました。";
         break;
     }
     return QString::fromUtf8(text);
@@ -57,7 +68,8 @@ QString MarkRefusalMessage(CaptureResult result) {
         text = "１周期が長すぎます（1499 サンプルまで）。もう一度、１周期をクリックしてください。";
         break;
     case CaptureResult::BadRate:
-        text = "ｻﾝﾌﾟﾙ周波数が正しくありません。正しい数を入れてから、もう一度クリックしてください。";
+        text =
+            "ｻﾝﾌﾟﾙ周波数が正しくありません。正しい数を入れてから、もう一度クリックしてください。";
         break;
     }
     return QString::fromUtf8(text);

@@ -302,7 +302,8 @@ std::optional<Chunk> FirstNamed(const std::vector<Chunk>& chunks, const char* na
 
 // With decode false, stops once the header is read and the frames counted,
 // leaving WaveData empty.
-WavLoadResult Load(ByteSource& src, std::int16_t refLevel, bool decode) {
+WavLoadResult Load(ByteSource& src, std::int16_t refLevel, bool decode,
+                   const LoadProgress& progress = {}) {
     WavLoadResult result;
     auto fail = [&result](WavError e) {
         result.error = e;
@@ -385,7 +386,12 @@ WavLoadResult Load(ByteSource& src, std::int16_t refLevel, bool decode) {
     const std::uint64_t framesPerPiece = WavPieceBytes / frameBytes; // frames are < 256 KiB
     float* out = wave.WaveData.data();
     float peak = 0;
+    ProgressTicker ticker(progress);
+    if (!ticker.Tell(0))
+        return fail(WavError::Cancelled);
     for (std::uint64_t done = 0; done < frames;) {
+        if (!ticker.Tick(double(done) / double(frames)))
+            return fail(WavError::Cancelled);
         const std::uint64_t k = std::min(framesPerPiece, frames - done);
         const std::uint8_t* raw =
             src.Fetch(data.body + done * frameBytes, std::size_t(k * frameBytes));
@@ -399,6 +405,8 @@ WavLoadResult Load(ByteSource& src, std::int16_t refLevel, bool decode) {
     // sample, ends at RoundHalfEven of the largest |w|, since rounding is
     // monotonic; so the largest magnitude is found first and rounded once.
     wave.WavePeak = RoundToInt16(peak);
+    if (!ticker.Tell(1))
+        return fail(WavError::Cancelled);
     return result;
 }
 
@@ -464,24 +472,25 @@ void DecodeFloat32(const std::uint8_t* raw, std::size_t frames, std::size_t fram
         const std::uint32_t bits = Le32(p);
         float f;
         std::memcpy(&f, &bits, sizeof f);
-        const double v = std::isfinite(f) ? std::clamp(double(f), -1.0, 1.0) * 32768.0 : 0.0;
-        return FromScaled16(v, refLevel);
+        return FloatSampleToWave(f, refLevel);
     });
 }
 
-WavLoadResult LoadWavBytes(const std::uint8_t* data, std::size_t size, std::int16_t refLevel) {
+WavLoadResult LoadWavBytes(const std::uint8_t* data, std::size_t size, std::int16_t refLevel,
+                           const LoadProgress& progress) {
     MemorySource src(data, data ? size : 0);
-    return Load(src, refLevel, true);
+    return Load(src, refLevel, true, progress);
 }
 
-WavLoadResult LoadWavFile(const QString& path, std::int16_t refLevel) {
+WavLoadResult LoadWavFile(const QString& path, std::int16_t refLevel,
+                          const LoadProgress& progress) {
     FileSource src(path);
     if (!src.Open()) {
         WavLoadResult r;
         r.error = WavError::CannotOpen;
         return r;
     }
-    return Load(src, refLevel, true);
+    return Load(src, refLevel, true, progress);
 }
 
 WavLoadResult ProbeWavBytes(const std::uint8_t* data, std::size_t size) {

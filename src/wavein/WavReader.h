@@ -6,8 +6,12 @@
 // words it for the user.
 
 #include "state/FloatArray.h"
+#include "wavein/LoadProgress.h"
 
 #include <QString>
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -25,8 +29,14 @@ enum class WavError {
     TooFewFrames,      // fewer than two whole frames
     TooLarge,          // more frames than a 32-bit count holds
     OutOfMemory,       // WaveData could not be allocated
+    // Recordings of other kinds (AudioFile.h):
+    UnrecognisedFormat, // neither a WAV file nor anything FFmpeg knows
+    NoAudio,            // a known kind of file, but no sound in it could be decoded
+    Cancelled,          // the LoadProgress asked to stop
 };
 
+// Of a recording decoded by FFmpeg only channels, sampleRate, bitsPerSample
+// and sampleFormat are known; the rest stays 0.
 struct WavFormat {
     std::uint16_t formatTag = 0; // as written in the file (1, 3 or 0xFFFE)
     std::uint16_t channels = 0;
@@ -55,9 +65,12 @@ struct WavLoadResult {
 };
 
 // Reads the file in pieces of PieceBytes; the raw file is never held whole.
-WavLoadResult LoadWavFile(const QString& path, std::int16_t refLevel);
+// `progress` hears of the pieces read, and may cancel.
+WavLoadResult LoadWavFile(const QString& path, std::int16_t refLevel,
+                          const LoadProgress& progress = {});
 // The same reader over bytes already in memory.
-WavLoadResult LoadWavBytes(const std::uint8_t* data, std::size_t size, std::int16_t refLevel);
+WavLoadResult LoadWavBytes(const std::uint8_t* data, std::size_t size, std::int16_t refLevel,
+                           const LoadProgress& progress = {});
 
 // The header alone: the same checks and errors as the loaders, with the
 // format, SampleCount and the place of the sample bytes filled in and
@@ -87,5 +100,15 @@ void DecodeInt32(const std::uint8_t* raw, std::size_t frames, std::size_t frameB
                  std::int16_t refLevel, float* out);
 void DecodeFloat32(const std::uint8_t* raw, std::size_t frames, std::size_t frameBytes,
                    std::int16_t refLevel, float* out);
+
+// One float sample of full scale +-1 as DecodeFloat32 turns it into WaveData:
+// every decoder that gives floats shares it, so one sound gives one wave.
+// Non-finite values count as 0. Float arithmetic alone gives what the exact
+// value rounds to, since x 32768 and / 64 are exact and the one subtraction
+// rounds once; with no branch, loops over it can be vectorised.
+inline float FloatSampleToWave(float f, std::int16_t refLevel) {
+    const float v = std::fabs(f) <= FLT_MAX ? std::clamp(f, -1.0f, 1.0f) : 0.0f;
+    return (v * 32768.0f - float(refLevel)) * (1.0f / 64.0f);
+}
 
 } // namespace tavrel

@@ -1,0 +1,165 @@
+// Recordings of every kind a class brings, made by ffmpeg from one stereo
+// tone: 440 Hz at half scale on the first channel, 660 Hz at a quarter on
+// the second, so that a wrong or mixed channel shows.
+#include "Tools.h"
+#include "WavCases.h"
+#include "wavein/AudioFile.h"
+#include "wavein/DecodedAudioStream.h"
+
+#include <QProcess>
+#include <cmath>
+
+using namespace tavrel;
+using namespace wavtest;
+
+namespace {
+
+// The file `name` made from the tone at `rate`, `video` adding a moving
+// picture; ffmpeg's arguments `args` choose the encoding.
+QString Make(const QTemporaryDir& dir, const QString& name, int rate, const QString& args,
+             bool video = false, double seconds = 0.5) {
+    QStringList a = QString("-v error -y -f lavfi -i "
+                            "aevalsrc=0.5*sin(2*PI*440*t)|0.25*sin(2*PI*660*t):s=%1:d=%2")
+                        .arg(rate)
+                        .arg(seconds)
+                        .split(' ');
+    if (video)
+        a += QString("-f lavfi -i testsrc=s=64x48:r=10:d=0.5 -shortest").split(' ');
+    QProcess p;
+    p.start("ffmpeg", a + args.split(' ', Qt::SkipEmptyParts) << dir.filePath(name));
+    EXPECT_TRUE(p.waitForFinished(60000) && p.exitCode() == 0) << p.readAllStandardError().data();
+    return dir.filePath(name);
+}
+
+QByteArray Q(const Bytes& b) {
+    return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
+}
+
+double Tone(int channel, std::size_t i, int rate) {
+    return (channel ? 0.25 : 0.5) * std::sin(2 * M_PI * (channel ? 660 : 440) * double(i) / rate);
+}
+
+} // namespace
+
+// Channels, rate and depth as the text boxes show them; lossless samples within
+// half a 16-bit step of the tone, lossy ones within a few percent of its level.
+TEST(AudioFile, EveryKindOfRecording) {
+    REQUIRE_TOOL("ffmpeg");
+    QTemporaryDir dir;
+    const std::tuple<const char*, int, const char*, bool, const char*, double> cases[] = {
+        {"a.flac", 44100, "-sample_fmt s16", false, "2 44100 16", 0},
+        {"b.flac", 44100, "-sample_fmt s32", false, "2 44100 24", 0},
+        {"c.ogg", 44100, "-c:a libvorbis", false, "2 44100 16", 0.03},
+        {"d.opus", 48000, "-c:a libopus", false, "2 48000 16", 0.03},
+        {"e.mp3", 44100, "-c:a libmp3lame", false, "2 44100 16", 0.08},
+        {"f.m4a", 44100, "-c:a aac", false, "2 44100 16", 0.1},
+        {"g.m4a", 44100, "-c:a alac -sample_fmt s16p", false, "2 44100 16", 0},
+        {"h.aiff", 22050, "", false, "2 22050 16", 0},
+        {"i.webm", 48000, "-c:a libopus -c:v libvpx", true, "2 48000 16", 0.03},
+        {"j.mkv", 32000, "-c:a flac -sample_fmt s32 -c:v mpeg4", true, "2 32000 24", 0},
+        {"k.mp4", 44100, "-c:a aac -c:v mpeg4", true, "2 44100 16", 0.1},
+        {"l.wav", 8000, "-c:a pcm_mulaw", false, "2 8000 16", 0.03},
+        {"m.wav", 8000, "-c:a pcm_alaw", false, "2 8000 16", 0.03},
+        {"n.wav", 22050, "-c:a adpcm_ima_wav", false, "2 22050 16", 0.03},
+    };
+    for (const auto& [name, rate, args, video, format, tolerance] : cases) {
+        const WavLoadResult r = LoadRecordingFile(Make(dir, name, rate, args, video), 100);
+        const WavFormat& f = r.wave.format;
+        ASSERT_EQ(r.error, None) << name;
+        EXPECT_EQ(QString::asprintf("%u %u %u", f.channels, f.sampleRate, f.bitsPerSample), format);
+        const std::size_t n = std::size_t(r.wave.SampleCount);
+        EXPECT_NEAR(double(n), rate / 2, tolerance ? rate / 20 : 0) << name; // codecs pad
+        ASSERT_EQ(r.wave.WaveData.size(), n) << name;
+        double error = 0, level = 0, worst = 0, peak = 0;
+        for (std::size_t i = 0; i < std::min<std::size_t>(n, rate / 2); ++i) {
+            const double want = (Tone(0, i, rate) * 32768 - 100) / 64,
+                         d = r.wave.WaveData[i] - want;
+            worst = std::max(worst, std::fabs(d));
+            peak = std::max(peak, std::fabs(double(r.wave.WaveData[i])));
+            error += d * d;
+            level += (want + 100 / 64.0) * (want + 100 / 64.0);
+        }
+        EXPECT_EQ(r.wave.WavePeak, std::nearbyint(peak)) << name;
+        if (tolerance)
+            EXPECT_LT(std::sqrt(error / level), tolerance) << name;
+        else
+            EXPECT_LE(worst, 0.5 / 64 + 1e-5) << name;
+    }
+
+    // A steady level packs tighter than any header is believed for: the
+    // room for the wave grows while it is decoded.
+    const WavLoadResult dc = LoadRecordingFile(
+        Make(dir, "dc.flac", 44100, "-af aeval=0.25|0.25 -frame_size 65535", false, 60), 100);
+    EXPECT_EQ(dc.wave.SampleCount, 60 * 44100);
+    EXPECT_TRUE(std::all_of(dc.wave.WaveData.begin(), dc.wave.WaveData.end(),
+                            [](float v) { return v == (8192 - 100) / 64.0f; }));
+
+    // Playing takes every channel, interleaved, at full scale 1.
+    auto stream = DecodedAudioStream::Open(dir.filePath("b.flac"));
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(std::pair(stream->SampleRate(), stream->Channels()), std::pair(44100, 2));
+    std::vector<float> piece(2 * 1000);
+    std::size_t frames = 0, got;
+    double worst = 0;
+    while ((got = stream->Read(piece.data(), 1000)) != 0) {
+        for (std::size_t k = 0; k < 2 * got; ++k)
+            worst = std::max(worst, std::fabs(piece[k] - Tone(int(k % 2), frames + k / 2, 44100)));
+        frames += got;
+    }
+    EXPECT_EQ(frames, 22050u);
+    EXPECT_LT(worst, 1e-6);
+    EXPECT_FALSE(DecodedAudioStream::Open(dir.filePath("none")));
+}
+
+// A refusal is a typed error with no wave: wrong kinds, broken files, no sound.
+TEST(AudioFile, Refusals) {
+    REQUIRE_TOOL("ffmpeg");
+    QTemporaryDir dir;
+    const QString flac = Make(dir, "a.flac", 44100, "");
+    QFile whole(flac);
+    whole.open(QIODevice::ReadOnly);
+    const QByteArray bytes = whole.readAll();
+    const QByteArray m4a = [&] {
+        QFile f(Make(dir, "a.m4a", 8000, "-c:a aac")); // its index comes last
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    const std::pair<QByteArray, WavError> cases[] = {
+        {"", UnrecognisedFormat},
+        {"Kein Ton hier, nur Text.\n", UnrecognisedFormat},
+        {bytes.left(bytes.size() / 2), DataTruncated},
+        {m4a.left(m4a.size() / 2), NoAudio},
+        {Q(Wav(0x1234, 1, 8, Bytes(8))), UnsupportedFormat}, // unknown to FFmpeg too
+    };
+    for (const auto& [file, error] : cases) {
+        const auto* p = reinterpret_cast<const std::uint8_t*>(file.constData());
+        const WavLoadResult r = LoadRecordingBytes(p, std::size_t(file.size()), 0);
+        EXPECT_EQ(std::pair(r.error, r.wave.WaveData.size()), std::pair(error, std::size_t(0)))
+            << file.left(16).toHex().data();
+    }
+    EXPECT_EQ(LoadRecordingFile(Make(dir, "b.mp4", 8000, "-an", true), 0).error, NoAudio);
+    EXPECT_EQ(LoadRecordingFile(dir.filePath("none"), 0).error, CannotOpen);
+
+    // A WAV file is the WAV reader's, word for word.
+    for (const WavCase& c : WavCases()) {
+        if (c.error == NotRiffWave)
+            continue;
+        const WavLoadResult r = LoadRecordingBytes(c.file.data(), c.file.size(), c.ref);
+        EXPECT_EQ(std::pair(r.error, r.wave.WaveData), std::pair(c.error, c.values)) << c.name;
+    }
+
+    // Progress runs from 0 to 1, and either reader stops when told to.
+    for (const QByteArray& file : {bytes, Q(Wav(1, 1, 16, Bytes(64)))}) {
+        const auto* p = reinterpret_cast<const std::uint8_t*>(file.constData());
+        std::vector<double> told;
+        const auto tell = [&told](double f) { return told.push_back(f), true; };
+        EXPECT_EQ(LoadRecordingBytes(p, std::size_t(file.size()), 0, tell).error, None);
+        EXPECT_TRUE(told.size() >= 2 && told.front() == 0 && told.back() == 1 &&
+                    std::is_sorted(told.begin(), told.end()));
+        for (const std::size_t stopAt : {std::size_t(0), told.size() - 1}) {
+            std::size_t calls = 0;
+            const auto stop = [&](double) { return calls++ != stopAt; };
+            EXPECT_EQ(LoadRecordingBytes(p, std::size_t(file.size()), 0, stop).error, Cancelled);
+        }
+    }
+}
