@@ -22,6 +22,7 @@
 #include "ui/Printing.h"
 #include "ui/WindowOps.h"
 #include "voiceprint/Form3.h"
+#include "wavein/AudioFile.h"
 #include "wavein/Recording.h"
 #include "wavein/WavReader.h"
 #include "wavein/WholeWaveGeometry.h"
@@ -202,7 +203,7 @@ QString MainWindow::ShowOpenDialog(const QString& filter) {
 
 void MainWindow::Command1_Click() {
     // A cancelled dialog changes nothing: the recording shown stays the one played.
-    const QString path = ShowOpenDialog(QStringLiteral("サウンド|*.wav"));
+    const QString path = ShowOpenDialog(OpenFileFilter);
     if (path.isEmpty())
         return;
     LoadRecording(path);
@@ -238,18 +239,32 @@ void MainWindow::OpenNamedFile(const QString& path) {
 }
 
 void MainWindow::LoadRecording(const QString& path) {
+    if (m_loading)
+        return; // a drop or a timer while the progress dialog is up
+    m_loading = true;
+    // Decoded on a worker thread: a ten-minute MP3 takes seconds, and the
+    // student may cancel it (the previous recording then stays, untouched).
+    WavLoadResult result;
+    const std::int16_t refLevel = m_state.RefLevel;
+    m_dialogs.RunWithProgress(this, QStringLiteral("読み込み中…"),
+                              [&](const Dialogs::Progress& progress) {
+                                  result = LoadRecordingFile(path, refLevel, progress);
+                              });
+    m_loading = false;
+    if (result.error == WavError::Cancelled)
+        return;
+
     Picture1->Cls();
     Picture2->Cls();
     m_state.MarkPhase = 2;
     m_state.WaveLoaded = 1;
     m_state.RegionChosen = 0;
-
-    WavLoadResult result = LoadWavFile(path, m_state.RefLevel);
     if (result.error == WavError::None)
         result.error = AdoptRecording(m_state, std::move(result.wave));
     if (result.error != WavError::None) {
         m_dialogs.MessageBox(this, LoadErrorMessage(result.error),
-                             result.error == WavError::NotRiffWave);
+                             result.error == WavError::NotRiffWave ||
+                                 result.error == WavError::UnrecognisedFormat);
         return;
     }
 

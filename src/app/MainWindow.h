@@ -23,6 +23,12 @@ class Form4;
 class PictureBox;
 class PictureMenus;
 
+// The open-file dialog's filters: every kind of recording the program reads
+// first, then WAV files alone, then everything.
+inline const QString OpenFileFilter = QStringLiteral(
+    "サウンド|*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.m4a;*.aac;*.aif;*.aiff;*.aifc;*.mp4;"
+    "*.webm;*.mkv;*.mka|WAV ファイル|*.wav|すべてのファイル|*.*");
+
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
@@ -118,6 +124,7 @@ private:
     QPointer<Form4> m_settings;
     QTimer m_resizeSettled;
     int m_playPass = 0;    // the newest playback; older ones give way
+    bool m_loading = false; // a recording is being read
     bool m_ending = false; // the program is ending: playback stops stepping
 };
 

@@ -1,5 +1,6 @@
 #include "sound/PcmSource.h"
 
+#include "wavein/DecodedAudioStream.h"
 #include "wavein/WavReader.h"
 
 #include <QBuffer>
@@ -67,6 +68,24 @@ private:
     qint64 m_offset;
 };
 
+// Any other recording, decoded by FFmpeg as it plays.
+class DecodedSource final : public PcmSource {
+public:
+    explicit DecodedSource(std::unique_ptr<DecodedAudioStream> stream)
+        : m_stream(std::move(stream)) {}
+
+    int SampleRate() const override { return m_stream->SampleRate(); }
+    int Channels() const override { return m_stream->Channels(); }
+    PcmEncoding Encoding() const override { return PcmEncoding::F32; }
+    std::int64_t Frames() const override { return -1; }
+    std::size_t Read(std::uint8_t* out, std::size_t frames) override {
+        return m_stream->Read(reinterpret_cast<float*>(out), frames);
+    }
+
+private:
+    std::unique_ptr<DecodedAudioStream> m_stream;
+};
+
 std::unique_ptr<PcmSource> OpenWav(std::unique_ptr<QIODevice> device, const WavLoadResult& probe) {
     const std::optional<PcmEncoding> e = EncodingOf(probe.wave);
     if (probe.error != WavError::None || !e || !device->open(QIODevice::ReadOnly))
@@ -92,7 +111,11 @@ std::size_t BytesPerSample(PcmEncoding e) {
 }
 
 std::unique_ptr<PcmSource> OpenPcmSource(const QString& path) {
-    return OpenWav(std::make_unique<QFile>(path), ProbeWavFile(path));
+    if (std::unique_ptr<PcmSource> wav = OpenWav(std::make_unique<QFile>(path), ProbeWavFile(path)))
+        return wav;
+    if (std::unique_ptr<DecodedAudioStream> stream = DecodedAudioStream::Open(path))
+        return std::make_unique<DecodedSource>(std::move(stream));
+    return nullptr;
 }
 
 std::unique_ptr<PcmSource> OpenPcmImage(const std::uint8_t* image, std::size_t size) {

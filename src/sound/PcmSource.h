@@ -3,9 +3,6 @@
 // in the recording's own sample format, rate and channel count, read piece by
 // piece while the sound plays, so that an hour of sound costs no more memory
 // than a second. The server converts them for its device.
-//
-// Another decoder joins by one more PcmSource in OpenPcmSource: one that
-// yields interleaved float frames at full scale +-1 gives Encoding() F32.
 
 #include <QString>
 #include <cstddef>
@@ -40,9 +37,10 @@ public:
 };
 
 // A sound file opened for playing, or nullptr when none of the readers takes
-// it (or it cannot be opened). Today: WAV files the program's reader accepts,
-// by their sample container (a 12-bit sample plays as S16, a 20-bit one as
-// S24 or S32, as the file holds it).
+// it (or it cannot be opened): WAV files the program's reader accepts, by
+// their sample container (a 12-bit sample plays as S16, a 20-bit one as S24
+// or S32, as the file holds it); every other recording the program loads
+// (FLAC, MP3, a WAV file in mu-law ...) decoded by FFmpeg as it plays, as F32.
 std::unique_ptr<PcmSource> OpenPcmSource(const QString& path);
 // The same for a whole WAV image held in memory; the source keeps a copy.
 std::unique_ptr<PcmSource> OpenPcmImage(const std::uint8_t* image, std::size_t size);

@@ -10,6 +10,7 @@
 #include "app/MainWindow.h"
 #include "app/SettingsDialogs.h"
 #include "sound/RecorderWindow.h"
+#include "wavein/AudioFile.h"
 #include "synthesis/Form2.h"
 #include "synthesis/SynthLayout.h"
 #include "synthesis/SynthSound.h"
@@ -173,7 +174,7 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     EXPECT_TRUE(Blank(p3) && Blank(p1));
 
     Load("sum.wav", Mono16(8000, 4000, HarmonicSum));
-    EXPECT_EQ(dialogs.lastFilter, "サウンド|*.wav");
+    EXPECT_EQ(dialogs.lastFilter, OpenFileFilter);
     EXPECT_EQ((Texts{ShownName(), window->txtChannels->text(), window->txtBitsPerSample->text(),
                      window->txtSamplesPerSec->text()}),
               (Texts{"sum.wav", "1", "16", "8000"}));
@@ -311,20 +312,27 @@ TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecordingAndOneNamedAtStartLoa
     const QImage wholeBefore = Img(p3);
     const FloatArray dataBefore = S().WaveData;
 
-    // A file of each kind the reader refuses; one in a folder gone after the dialog.
+    // A file of each kind of refusal; one in a folder gone after the dialog.
     std::map<WavError, WavCase> refused = {{CannotOpen, {"gone/a", {}, {}, CannotOpen}}};
     for (const WavCase& c : WavCases())
-        if (c.error != None)
-            refused.try_emplace(c.error, c);
+        if (const WavError e = LoadRecordingBytes(c.file.data(), c.file.size(), 128).error; e != None)
+            refused.try_emplace(e, c);
     for (const auto& [error, c] : refused) {
         Load(QString(c.name) + ".wav", c.file);
         EXPECT_EQ(std::pair(Messages(), dialogs.exclamation),
-                  std::pair(Texts{LoadErrorMessage(error)}, error == NotRiffWave))
+                  std::pair(Texts{LoadErrorMessage(error)}, error == UnrecognisedFormat))
             << c.name;
         EXPECT_EQ((Texts{ShownName(), window->txtSamplesPerSec->text()}),
                   (Texts{"good.wav", "8000"}));
         EXPECT_TRUE(S().WaveData == dataBefore && Img(p3) == wholeBefore && Blank(p1)) << c.name;
     }
+
+    // A load cancelled in its progress dialog changes nothing and says nothing.
+    dialogs.cancelAt = 0.5;
+    Load("long.wav", Mono16(8000, 40000, HarmonicSum));
+    dialogs.cancelAt = 2;
+    EXPECT_TRUE(Messages().empty() && S().WaveData == dataBefore && Img(p3) == wholeBefore);
+    EXPECT_EQ(dialogs.progressLabels.back(), "読み込み中…");
 
     // Nor does a cancelled dialog: the one shown is played and works; the dialog stays put.
     dialogs.nextPath.clear();

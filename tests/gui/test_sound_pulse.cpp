@@ -181,6 +181,31 @@ TEST(SoundServer, WindowsPlayTheLoadedFileAndANewRequestCutsItOff) {
               (std::vector<int>{440, 880, 440, 880, 440, 880, 660}));
 }
 
+// A FLAC recording, loaded and played from the main window, is heard through the
+// decoder that read it.
+TEST(SoundServer, ARecordingOfAnotherKindPlaysToo) {
+    if (const QString why = SoundServerMissing(); !why.isEmpty())
+        REQUIRE_PART(why.toStdString());
+    REQUIRE_TOOL("ffmpeg");
+    QTemporaryDir dir;
+    const QString wav = wavtest::WriteFile(dir, "a.wav", Tones(44100, 2, {{660, 1.5}}));
+    QProcess encode;
+    encode.start("ffmpeg", {"-v", "error", "-i", wav, dir.filePath("a.flac")});
+    ASSERT_TRUE(encode.waitForFinished(30000) && encode.exitCode() == 0);
+    FakePlatform fake;
+    fake.dialogs.nextPath = dir.filePath("a.flac");
+    PulseSoundOutput sound;
+    MainWindow window(Platform{fake.dialogs, sound, fake.clock, fake.programs, fake.microphone});
+    window.Command1_Click();
+    ASSERT_EQ(window.State().FileName, dir.filePath("a.flac"));
+    MonitorRecording rec;
+    ASSERT_TRUE(rec.Start()) << "no data from parec";
+    const std::size_t from = rec.Now();
+    window.Command2->click();
+    rec.RunFor(800);
+    EXPECT_EQ(PitchRuns(rec.samples, from, {660}), std::vector<int>{660});
+}
+
 // The main window closed by its close box 1.5 s into a long recording, a settings
 // window left open beside it: the program's loop ends at once, and the sound with it.
 TEST(SoundServer, ClosingTheMainWindowEndsTheProgramAndItsSound) {
