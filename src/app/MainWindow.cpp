@@ -127,9 +127,10 @@ MainWindow::MainWindow(const Platform& platform, QWidget* parent)
     connect(Cmdgousei, &QPushButton::clicked, this, &MainWindow::Cmdgousei_Click);
     connect(CmdEnd, &QPushButton::clicked, this, &MainWindow::CmdEnd_Click);
     Menus = new PictureMenus(*this, m_dialogs);
+    SetUpExtras();
     Menus->Add(*Picture3, {}, QStringLiteral("whole-wave"));
-    Menus->Add(*Picture1, {}, QStringLiteral("magnified-wave"));
-    Menus->Add(*Picture2, {}, QStringLiteral("harmonics"));
+    Menus->Add(*Picture1, {mnuNoteNames, mnuSuggestPeriod}, QStringLiteral("magnified-wave"));
+    Menus->Add(*Picture2, {mnuHarmonicTable}, QStringLiteral("harmonics"));
 
     connect(Picture3, &PictureBox::MouseDown, this, &MainWindow::Picture3_MouseDown);
     connect(Picture1, &PictureBox::MouseDown, this, &MainWindow::Picture1_MouseDown);
