@@ -12,13 +12,10 @@ using App = QCoreApplication;
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
-namespace {
-// Settings go to a test folder, never the user's own; each test starts with every
-// extra off, as a new user would.
+// Settings go to Qt's test folder, never the user's own; each test begins with every extra off.
 struct ExtrasOff : testing::EmptyTestEventListener {
     void OnTestStart(const testing::TestInfo&) override { tavrel::SaveExtras({}); }
 };
-} // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
