@@ -9,10 +9,11 @@ using App = QCoreApplication;
 #endif
 #include "state/Extras.h"
 
-#include <QStandardPaths>
+#include <QtCore>
 #include <gtest/gtest.h>
 
-// Settings go to Qt's test folder, never the user's own; each test begins with every extra off.
+// Settings go to a folder of this run's own (ctest runs several at once), never the user's;
+// each test begins with every extra off.
 struct ExtrasOff : testing::EmptyTestEventListener {
     void OnTestStart(const testing::TestInfo&) override { tavrel::SaveExtras({}); }
 };
@@ -20,6 +21,8 @@ struct ExtrasOff : testing::EmptyTestEventListener {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
+    const QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     ::testing::InitGoogleTest(&argc, argv);
     App app(argc, argv);
     testing::UnitTest::GetInstance()->listeners().Append(new ExtrasOff);

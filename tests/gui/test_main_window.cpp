@@ -607,22 +607,20 @@ TEST_F(SynthesisWindowTest, OverlayAndPhases) {
     EXPECT_EQ(dialogs.menuItems,
               (Texts{"元の波形を重ねる|Ctrl+O", "|", "位相: 測定値|Ctrl+1", "位相: すべて 0|Ctrl+2",
                      "位相: ランダム|Ctrl+3", "|", "画像を保存…|Ctrl+S", "画像をコピー|Ctrl+C"}));
-    const QRgb grey = qRgb(180, 180, 180);
-    EXPECT_TRUE(CountColour(right(), grey) > 100 &&
+    EXPECT_TRUE(CountColour(right(), qRgb(180, 180, 180)) > 100 &&
                 CountColour(right(), Black, {0, 0, 250, 15}) > 50);
     form->mnuPhaseZero->trigger();
     EXPECT_TRUE(form->Picture1->Pic().Image() != left && played() != measured);
     const auto random = (form->mnuPhaseRandom->trigger(), played());
     form->mnuPhaseRandom->trigger(); // again: new phases
     EXPECT_TRUE(played() != random && random != measured);
-    form->mnuPhaseMeasured->trigger();
-    form->mnuOverlay->trigger();
+    form->mnuPhaseMeasured->trigger(), form->mnuOverlay->trigger();
     EXPECT_TRUE(right() == plain && played() == measured);
     form->mnuOverlay->trigger();
     EXPECT_EQ(MainWindow(fake.platform).State().Extras, S().Extras); // as saved
     form->close();
     window->Cmdgousei_Click();
     form = qobject_cast<Form2*>(dialogs.modal.data());
-    EXPECT_TRUE(form->mnuOverlay->isChecked() && CountColour(right(), grey) > 100 &&
+    EXPECT_TRUE(form->mnuOverlay->isChecked() && CountColour(right(), qRgb(180, 180, 180)) > 100 &&
                 CountColour(right(), Red) == 0);
 }
