@@ -13,10 +13,14 @@
 # own switches are neither read nor changed. For people changing the extras;
 # no test needs it. Needs Xvfb, openbox, xdotool, ImageMagick (import). Usage:
 #   bash scripts/extras-screenshots.sh [build folder, default build]
+# SCREEN=1920x1080 OUT=/tmp/shots takes them on another screen size, elsewhere.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-build}
 case "$build" in /*) ;; *) build="$here/$build" ;; esac
+screen=${SCREEN:-1024x768}
+out=${OUT:-$here/docs}
+mkdir -p "$out"
 for tool in Xvfb openbox xdotool import; do
     command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
 done
@@ -30,7 +34,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
+Xvfb "$display" -screen 0 "${screen}x24" -nolisten tcp >/dev/null 2>&1 & pids+=($!)
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 & pids+=($!)
 sleep 1.5
@@ -41,11 +45,13 @@ main=$(xdotool search --sync --name '^Tavrel$' | head -1)
 sleep 3
 
 click() { xdotool mousemove "$1" "$2" click "${4:-1}"; sleep "${3:-0.5}"; }
+# The same inside a window, from its top-left corner.
+click_in() { xdotool mousemove --window "$1" "$2" "$3" click "${5:-1}"; sleep "${4:-0.5}"; }
 key() { xdotool key "$1"; sleep "${2:-0.7}"; }
-shot() { import -window "$1" "$here/docs/$2.png"; echo "wrote docs/$2.png"; }
+shot() { import -window "$1" "$out/$2.png"; echo "wrote $out/$2.png"; }
 window() { xdotool search --sync --name "$1" | head -1; }
 
-click 300 50 1        # the whole wave: magnify from there
+click $((${screen%x*} * 2 / 5)) 50 1 # the whole wave: magnify from there
 key ctrl+t            # 周期を自動で探す
 shot root extra-suggested-period
 key ctrl+n            # 基本振動数を音名で表示
@@ -57,9 +63,10 @@ key Escape 1
 
 click 52 333 2        # 倍音の合成
 synth=$(window '^波形の復元$')
-for _ in 1 2 3 4 5 6 7; do click 315 31 0.3; done # the scroll bar's right arrow: N = 8
 eval "$(xdotool getwindowgeometry --shell "$synth")"
-click $((X + WIDTH * 3 / 4)) $((Y + HEIGHT / 2)) 1 3 # the right picture's menu
+# The scroll bar's right arrow (the bar: left 88, top 0, 65 x 17): N = 8.
+for _ in 1 2 3 4 5 6 7; do click_in "$synth" 145 8 0.3; done
+click_in "$synth" $((WIDTH * 3 / 4)) $((HEIGHT / 2)) 1 3 # the right picture's menu
 shot root extra-synthesis-menu
 key Escape
 key ctrl+o            # 元の波形を重ねる
@@ -74,6 +81,6 @@ voice=$(window '^声紋$')
 key ctrl+l            # 倍音の線を重ねる
 key ctrl+i            # ポインタの位置を表示
 eval "$(xdotool getwindowgeometry --shell "$voice")"
-xdotool mousemove $((X + 200)) $((Y + 266))
+xdotool mousemove --window "$voice" $((WIDTH * 3 / 10)) $((HEIGHT * 3 / 5)) # over the plot
 sleep 1
 shot "$voice" extra-voiceprint
