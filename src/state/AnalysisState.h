@@ -42,7 +42,8 @@ struct AnalysisState {
     std::int16_t VoiceStop = 0;
     float VZoom = 0;
     float HZoom = 0;
-    // Loaded by the main window as it opens; every window reads its own.
+    // Loaded by the main window as it opens, saved by the window whose menu
+    // changes one; every window reads its own.
     ExtraSwitches Extras;
 
     // Main-window state.

@@ -14,8 +14,8 @@ struct ExtraSwitches {
     bool NoteNames = false;       // the magnified plot names the fundamental's note
     bool OverlayOriginal = false; // the synthesis window shows the marked period under the sum
     PhaseSetting Phases = PhaseSetting::Measured;
-    std::uint32_t PhaseSeed =
-        0; // the random phases' seed, kept so a reopened window shows the same
+    // The random phases' seed, kept so that a reopened window shows the same.
+    std::uint32_t PhaseSeed = 0;
     bool PointerReadout = false; // the voiceprint says what lies under the pointer
     bool HarmonicLines = false;  // the voiceprint marks the harmonics of the marked period
 
