@@ -4,6 +4,9 @@
 // animate smoothly, so the goal is a quarter of a 60 Hz frame: under 4 ms.
 //
 //   bench_synthesis    the whole step; the step with the window painted; the
+//                      step with the marked period overlaid and random phases;
+//                      an extra switched (the overlay on and off, new random
+//                      phases: each redraws, and writes the settings); the
 //                      rebuild alone; the 32,832 cosine/sine pairs alone
 #include "FakePlatform.h"
 
@@ -14,8 +17,10 @@
 #include "ui/PictureBox.h"
 #include "ui/WindowOps.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <memory>
@@ -38,6 +43,13 @@ void FillHarmonics(AnalysisState& s) {
     for (int n = 1; n <= 256; ++n)
         s.HarmMax = std::max(s.HarmMax, s.HarmAmp[std::size_t(n)]);
     s.FftDone = 1;
+    // The marked period the overlay shows: the same harmonics, and a little more.
+    for (int t = 0; t <= 512; ++t) {
+        double v = 0.01 * std::sin(0.3 * t);
+        for (int n = 1; n <= 64; ++n)
+            v += s.HarmAmp[std::size_t(n)] / 256 * std::cos(2 * M_PI * n * t / 512 + 0.7 * n);
+        s.PeriodData[std::size_t(t)] = float(v);
+    }
 }
 
 struct Windows {
@@ -78,6 +90,37 @@ void BM_HScroll1ChangePainted(benchmark::State& state) {
 }
 BENCHMARK(BM_HScroll1ChangePainted)->Unit(benchmark::kMillisecond);
 
+// The step at its heaviest with the extras on that add work to it: the
+// marked period compared and drawn under the sum, random phases.
+void BM_HScroll1ChangeOverlayRandom(benchmark::State& state) {
+    Windows w;
+    w.form->mnuOverlay->setChecked(true);
+    w.form->mnuPhaseRandom->trigger();
+    for (auto _ : state)
+        w.form->HScroll1_Change();
+}
+BENCHMARK(BM_HScroll1ChangeOverlayRandom)->Unit(benchmark::kMillisecond);
+
+// Switching the overlay on or off (alternately) at N = 64.
+void BM_OverlaySwitched(benchmark::State& state) {
+    Windows w;
+    for (auto _ : state)
+        w.form->mnuOverlay->toggle();
+    w.form->mnuOverlay->setChecked(false);
+}
+BENCHMARK(BM_OverlaySwitched)->Unit(benchmark::kMillisecond);
+
+// Choosing ランダム again at N = 64, with the overlay on: new phases, rebuilt and drawn.
+void BM_NewRandomPhases(benchmark::State& state) {
+    Windows w;
+    w.form->mnuOverlay->setChecked(true);
+    for (auto _ : state)
+        w.form->mnuPhaseRandom->trigger();
+    w.form->mnuOverlay->setChecked(false);
+    w.form->mnuPhaseMeasured->trigger();
+}
+BENCHMARK(BM_NewRandomPhases)->Unit(benchmark::kMillisecond);
+
 void BM_RebuildWave(benchmark::State& state) {
     AnalysisState s;
     FillHarmonics(s);
@@ -108,6 +151,7 @@ BENCHMARK(BM_SinCosPairs)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStandardPaths::setTestModeEnabled(true); // the extras switched here are not the user's
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -15,6 +15,7 @@ pkgs=(
   fonts-noto-cjk
   xvfb xauth
   sox imagemagick poppler-utils
+  openbox xdotool # the screenshot scripts drive the program on an Xvfb screen
   cups printer-driver-cups-pdf cups-client
   dpkg-dev desktop-file-utils appstream hicolor-icon-theme
   pulseaudio pulseaudio-utils

@@ -33,10 +33,11 @@ struct FakeDialogs : Dialogs {
         dialog.show();
     }
     QAction* PopupMenu(QMenu& menu, const QPoint&) override { // the item named in `choose`
-        menuTexts.clear();
+        menuTexts = menuItems = {};
         QAction* chosen = nullptr;
         for (QAction* a : menu.actions()) {
             menuTexts.push_back(a->text());
+            menuItems.push_back(a->text() + '|' + a->shortcut().toString());
             if (!a->isSeparator() && a->text() == choose)
                 chosen = a;
         }
@@ -55,7 +56,7 @@ struct FakeDialogs : Dialogs {
         return !cancelled;
     }
 
-    std::vector<QString> messages, menuTexts, progressLabels;
+    std::vector<QString> messages, menuTexts, menuItems, progressLabels; // items: "text|key"
     QString nextPath, nextSavePath, lastFilter, lastStartDir, choose;
     double cancelAt = 2; // the fraction of a long task at which the user cancels it
     bool exclamation = false, acceptPrint = false; // the last message's icon

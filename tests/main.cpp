@@ -7,14 +7,24 @@ using App = QApplication;
 #include <QCoreApplication>
 using App = QCoreApplication;
 #endif
-#include <QStandardPaths>
+#include "state/Extras.h"
+
+#include <QtCore>
 #include <gtest/gtest.h>
+
+// Settings go to a folder of this run's own (ctest runs several at once), never the user's;
+// each test begins with every extra off.
+struct ExtrasOff : testing::EmptyTestEventListener {
+    void OnTestStart(const testing::TestInfo&) override { tavrel::SaveExtras({}); }
+};
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStandardPaths::setTestModeEnabled(true);
+    const QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     ::testing::InitGoogleTest(&argc, argv);
     App app(argc, argv);
-    // Settings a test changes stay out of the user's own.
-    QStandardPaths::setTestModeEnabled(true);
+    testing::UnitTest::GetInstance()->listeners().Append(new ExtrasOff);
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,7 @@
 #include "analysis/MagnifiedPlot.h"
 
 #include "analysis/Magnify.h"
+#include "state/NoteNames.h"
 #include "state/Numbers.h"
 #include "ui/Canvas.h"
 #include "ui/Palette.h"
@@ -24,6 +25,12 @@ void DrawPeriodTexts(Canvas& c, const AnalysisState& s) {
     c.CurrentX = 5;
     c.CurrentY = 25;
     c.Print(QStringLiteral("基本振動数 ") + FormatWhole(s.FundFreq) + QStringLiteral("Hz"));
+    if (s.Extras.NoteNames) {
+        // On the next line, smaller: the lesson's own figures stay the largest.
+        c.SetFontSize(9);
+        c.CurrentX = 5;
+        c.Print(NoteText(s.FundFreq));
+    }
 }
 
 } // namespace tavrel

@@ -17,7 +17,8 @@ void DrawMagnifiedWave(Canvas& c, const AnalysisState& s, bool startOver);
 void DrawPeriodMark(Canvas& c, float x);
 
 // The period's length in seconds and its fundamental frequency, in light blue
-// at the top-left corner.
+// at the top-left corner; with the note names switched on, the nearest note
+// on a small line under them.
 void DrawPeriodTexts(Canvas& c, const AnalysisState& s);
 
 } // namespace tavrel

@@ -133,9 +133,10 @@ MainWindow::MainWindow(const Platform& platform, QWidget* parent)
     record->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     connect(record, &QAction::triggered, this, &MainWindow::OpenRecorder);
     Menus = new PictureMenus(*this, m_dialogs);
+    SetUpExtras();
     Menus->Add(*Picture3, {record}, QStringLiteral("whole-wave"));
-    Menus->Add(*Picture1, {}, QStringLiteral("magnified-wave"));
-    Menus->Add(*Picture2, {}, QStringLiteral("harmonics"));
+    Menus->Add(*Picture1, {mnuNoteNames, mnuSuggestPeriod}, QStringLiteral("magnified-wave"));
+    Menus->Add(*Picture2, {mnuHarmonicTable}, QStringLiteral("harmonics"));
 
     connect(Picture3, &PictureBox::MouseDown, this, &MainWindow::Picture3_MouseDown);
     connect(Picture1, &PictureBox::MouseDown, this, &MainWindow::Picture1_MouseDown);

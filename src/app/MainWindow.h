@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QPrinter;
@@ -105,6 +106,14 @@ public:
     // Draws every plot again from the state, for the plots' present sizes.
     void RedrawPlots();
 
+    // The extras in the pictures' right-button menus (MainWindowExtras.cpp).
+    QAction* mnuNoteNames;     // 基本振動数を音名で表示, on the magnified plot
+    QAction* mnuSuggestPeriod; // 周期を自動で探す, on the magnified plot
+    QAction* mnuHarmonicTable; // 倍音の表…, on the harmonic chart
+    void mnuNoteNames_Click(bool on);
+    void mnuSuggestPeriod_Click();
+    void mnuHarmonicTable_Click();
+
 protected:
     // QWidget
     void resizeEvent(QResizeEvent* event) override;
@@ -116,6 +125,8 @@ private:
     QString ShowOpenDialog(const QString& filter = QString());
     void DrawRegionMarker();
     void DrawPeriodMark(float x);
+    // Loads the extras' switches and makes the actions of the pictures' menus.
+    void SetUpExtras();
 
     Platform m_platform;
     Dialogs& m_dialogs;

@@ -3,6 +3,7 @@
 // the step flags say how far the user has come, and each handler checks the
 // flag of the step before it.
 
+#include "state/Extras.h"
 #include "state/FloatArray.h"
 
 #include <array>
@@ -41,6 +42,9 @@ struct AnalysisState {
     std::int16_t VoiceStop = 0;
     float VZoom = 0;
     float HZoom = 0;
+    // Loaded by the main window as it opens, saved by the window whose menu
+    // changes one; every window reads its own.
+    ExtraSwitches Extras;
 
     // Main-window state.
     float AmpRatio = 0.7f;

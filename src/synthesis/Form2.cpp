@@ -2,17 +2,24 @@
 
 #include "analysis/HarmonicAnalysis.h"
 #include "sound/SoundOutput.h"
+#include "state/Numbers.h"
+#include "synthesis/RebuildExtras.h"
 #include "synthesis/SynthLayout.h"
 #include "synthesis/SynthSound.h"
 #include "ui/Dialogs.h"
 #include "ui/Palette.h"
 #include "ui/PictureBox.h"
+#include "ui/PictureMenus.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QScrollBar>
+#include <algorithm>
 
 namespace tavrel {
 
@@ -20,6 +27,8 @@ namespace {
 
 const QColor Cyan = PaletteColor(3);
 const QColor LightMagenta = PaletteColor(13);
+// The marked period under the sum: there to compare with, not to read first.
+const QColor PaleGrey(180, 180, 180);
 
 QPushButton* MakeButton(QWidget* parent, const QString& caption, int left) {
     auto* b = new QPushButton(caption, parent);
@@ -73,6 +82,7 @@ Form2::Form2(AnalysisState& state, Dialogs& dialogs, SoundOutput& sound, HarmCha
     connect(CmdPlay, &QPushButton::clicked, this, &Form2::CmdPlay_Click);
     connect(Cmd_idou, &QPushButton::clicked, this, &Form2::Cmd_idou_Click);
     connect(CmdEnd, &QPushButton::clicked, this, &Form2::CmdEnd_Click);
+    SetUpExtras();
 
     Form_Load();
 }
@@ -96,18 +106,35 @@ void Form2::Form_Load() {
     m_state.SynthWav = NewSynthImage();
     m_state.SynthDataLen = SynthSampleBytes;
 
-    RebuildFromScrollBar(); // N = 1 on every opening
-    // Only harmonic 1 on the left; the right picture stays empty until N
-    // changes, though the sum is ready to be played.
-    PlotPeriodCurve(*Picture1, m_wave.Harmonic(1), m_state.HarmMax, LightMagenta);
-
-    m_state.HarmMax = LargestHarmonic(m_state);
+    ShowOpeningCurves(); // N = 1 on every opening
     if (ChartBarCount() >= 1)
         m_chart.PaintHarmBar(1, LightMagenta);
 }
 
+void Form2::ShowOpeningCurves() {
+    RebuildFromScrollBar();
+    // Only harmonic 1 on the left; the right picture stays empty until N
+    // changes, though the sum is ready to be played.
+    PlotPeriodCurve(*Picture1, m_wave.Harmonic(1), m_state.HarmMax, LightMagenta);
+    DrawSum();
+    m_state.HarmMax = LargestHarmonic(m_state);
+}
+
 void Form2::RebuildWave(int N) {
-    tavrel::RebuildWave(m_state, N, m_wave);
+    PhaseChoice phases;
+    phases.seed = m_state.Extras.PhaseSeed;
+    switch (m_state.Extras.Phases) {
+    case PhaseSetting::Measured:
+        phases.mode = PhaseMode::Measured;
+        break;
+    case PhaseSetting::Zero:
+        phases.mode = PhaseMode::Zero;
+        break;
+    case PhaseSetting::Random:
+        phases.mode = PhaseMode::Random;
+        break;
+    }
+    tavrel::RebuildWave(m_state, N, m_wave, phases);
 }
 
 void Form2::PlaceCurves() {
@@ -139,11 +166,35 @@ void Form2::HScroll1_Change() {
     for (int m = 1; m <= N; ++m)
         PlotPeriodCurve(*Picture1, m_wave.Harmonic(m), m_state.HarmMax,
                         m == N ? LightMagenta : Cyan);
-    PlotPeriodCurve(*Picture2, m_wave.RestoredWave.data(), m_wave.RestoredPeak, Colors::LightRed);
+    m_sumShown = true;
+    DrawSum();
 
     m_state.HarmMax = LargestHarmonic(m_state);
     for (const BarMark& mark : HarmCountMarks(N, ChartBarCount()))
         m_chart.PaintHarmBar(mark.n, PaletteColor(int(mark.colour)));
+}
+
+void Form2::DrawSum() {
+    if (!m_state.Extras.OverlayOriginal) {
+        if (m_sumShown)
+            PlotPeriodCurve(*Picture2, m_wave.RestoredWave.data(), m_wave.RestoredPeak,
+                            Colors::LightRed);
+        return;
+    }
+    // One scale for both, so that where they differ is where the rebuild
+    // still misses the period.
+    const RebuildComparison c = CompareRebuild(m_state, HarmCount, m_wave);
+    const float scale = std::max(m_wave.RestoredPeak, c.OriginalPeak);
+    PlotPeriodCurve(*Picture2, c.OriginalWave.data(), scale, PaleGrey);
+    if (m_sumShown)
+        PlotPeriodCurve(*Picture2, m_wave.RestoredWave.data(), scale, Colors::LightRed);
+    Canvas& pic = Picture2->Pic();
+    pic.SetForeColor(Colors::Black);
+    pic.SetFontSize(9);
+    pic.CurrentX = 4;
+    pic.CurrentY = 1;
+    pic.Print(QStringLiteral("エネルギー ") + FormatFixed1(c.EnergyPercent) +
+              QStringLiteral(" %　残差 ") + FormatFixed1(c.ResidualPercent) + QStringLiteral(" %"));
 }
 
 void Form2::CmdPlay_Click() {
@@ -188,6 +239,55 @@ void Form2::CmdEnd_Click() {
     m_state.HarmMax = LargestHarmonic(m_state);
     RestoreSpectrumBars();
     close();
+}
+
+void Form2::SetUpExtras() {
+    mnuOverlay = new QAction(QStringLiteral("元の波形を重ねる"), this);
+    mnuOverlay->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuOverlay->setCheckable(true);
+    mnuOverlay->setChecked(m_state.Extras.OverlayOriginal);
+    connect(mnuOverlay, &QAction::toggled, this, &Form2::mnuOverlay_Click);
+
+    auto* phases = new QActionGroup(this); // one of three, always
+    const auto phase = [&](const char* text, Qt::Key key, PhaseSetting setting) {
+        auto* a = new QAction(QString::fromUtf8(text), phases);
+        a->setShortcut(QKeySequence(Qt::CTRL | key));
+        a->setCheckable(true);
+        a->setChecked(m_state.Extras.Phases == setting);
+        // triggered, not toggled: choosing ランダム again draws new phases.
+        connect(a, &QAction::triggered, this, [this, setting] { mnuPhase_Click(setting); });
+        return a;
+    };
+    mnuPhaseMeasured = phase("位相: 測定値", Qt::Key_1, PhaseSetting::Measured);
+    mnuPhaseZero = phase("位相: すべて 0", Qt::Key_2, PhaseSetting::Zero);
+    mnuPhaseRandom = phase("位相: ランダム", Qt::Key_3, PhaseSetting::Random);
+    auto* line = new QAction(this);
+    line->setSeparator(true);
+
+    Menus = new PictureMenus(*this, m_dialogs);
+    const QList<QAction*> phaseItems = {mnuPhaseMeasured, mnuPhaseZero, mnuPhaseRandom};
+    Menus->Add(*Picture1, phaseItems, QStringLiteral("harmonic-waves"));
+    Menus->Add(*Picture2, QList<QAction*>{mnuOverlay, line} + phaseItems,
+               QStringLiteral("rebuilt-wave"));
+}
+
+void Form2::mnuOverlay_Click(bool on) {
+    m_state.Extras.OverlayOriginal = on;
+    SaveExtras(m_state.Extras);
+    Picture2->Cls();
+    DrawSum();
+}
+
+void Form2::mnuPhase_Click(PhaseSetting phases) {
+    m_state.Extras.Phases = phases;
+    if (phases == PhaseSetting::Random)
+        m_state.Extras.PhaseSeed = QRandomGenerator::global()->generate();
+    SaveExtras(m_state.Extras);
+    // Drawn again at once for the N shown, the sound to be played with it.
+    if (m_sumShown)
+        HScroll1_Change();
+    else
+        ShowOpeningCurves();
 }
 
 int Form2::ChartBarCount() const {

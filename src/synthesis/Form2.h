@@ -18,6 +18,7 @@
 #include <functional>
 #include <vector>
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -27,6 +28,7 @@ namespace tavrel {
 
 class Dialogs;
 class PictureBox;
+class PictureMenus;
 class SoundOutput;
 
 // What the window needs of the main window's harmonic chart: painting one
@@ -53,6 +55,13 @@ public:
     QLabel* Label1;
     PictureBox* Picture1;
     PictureBox* Picture2;
+    PictureMenus* Menus; // the pictures' right-button menus
+
+    // The extras in those menus.
+    QAction* mnuOverlay;       // 元の波形を重ねる, on the right picture
+    QAction* mnuPhaseMeasured; // 位相: 測定値, on both pictures
+    QAction* mnuPhaseZero;     // 位相: すべて 0
+    QAction* mnuPhaseRandom;   // 位相: ランダム; chosen again, new phases
 
     // Handlers.
     void Form_Load();
@@ -60,6 +69,8 @@ public:
     void CmdPlay_Click();
     void Cmd_idou_Click();
     void CmdEnd_Click();
+    void mnuOverlay_Click(bool on);
+    void mnuPhase_Click(PhaseSetting phases);
 
     // Whether a restored wave is ready to be played.
     std::int16_t WaveDrawn = 0;
@@ -71,7 +82,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void SetUpExtras();
     void RebuildWave(int N);
+    // What the window shows before N first changes: harmonic 1 on the left;
+    // the right picture waits (but for the marked period, when it is overlaid).
+    void ShowOpeningCurves();
+    // The right picture's curves over a cleared picture: the sum once N has
+    // changed, under it the marked period and its figures when overlaid.
+    void DrawSum();
     // The steps opening and every change of N share: Text1 from the scroll
     // bar, both pictures cleared, the wave rebuilt for N; returns N.
     int RebuildFromScrollBar();
@@ -92,6 +110,7 @@ private:
     PeriodCurveGeometry m_geometry;
     std::vector<double> m_xs;      // px, of every sample of the period
     std::vector<QPointF> m_points; // kept between curves so a redraw allocates nothing
+    bool m_sumShown = false;       // N has changed since opening: the right picture shows the sum
     bool m_playing = false;     // inside the wait for the sound
     bool m_closeWanted = false; // closed during that wait
 };

@@ -95,4 +95,15 @@ void PictureBox::mousePressEvent(QMouseEvent* event) {
                    static_cast<float>(pos.x()), static_cast<float>(pos.y()));
 }
 
+void PictureBox::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF pos = event->position();
+    emit MouseMove(static_cast<float>(pos.x()), static_cast<float>(pos.y()));
+    QWidget::mouseMoveEvent(event);
+}
+
+void PictureBox::leaveEvent(QEvent* event) {
+    emit MouseLeave();
+    QWidget::leaveEvent(event);
+}
+
 } // namespace tavrel

@@ -51,12 +51,18 @@ signals:
     void MouseDown(int button, int shift, float x, float y);
     // The right button or the menu key: the window shows the picture's menu.
     void MenuRequested(const QPoint& globalPos);
+    // The pointer moved over the area (with no button held only while mouse
+    // tracking is on), and it left the area.
+    void MouseMove(float x, float y);
+    void MouseLeave();
 
 protected:
     // QWidget
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:

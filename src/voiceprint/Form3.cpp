@@ -4,17 +4,23 @@
 #include "sound/SoundOutput.h"
 #include "sound/Ticks.h"
 #include "ui/Dialogs.h"
+#include "ui/Palette.h"
 #include "ui/PictureBox.h"
+#include "ui/PictureMenus.h"
 #include "ui/WindowOps.h"
 #include "voiceprint/VoiceprintAxes.h"
 #include "voiceprint/VoiceprintDrawing.h"
+#include "voiceprint/VoiceprintReadout.h"
 
+#include <QAction>
 #include <QHideEvent>
+#include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 namespace tavrel {
@@ -68,6 +74,7 @@ Form3::Form3(AnalysisState& state, Dialogs& dialogs, SoundOutput& sound, TickClo
     connect(Cmd_tyuusi, &QPushButton::clicked, this, &Form3::Cmd_tyuusi_Click);
     connect(Cmd_Play, &QPushButton::clicked, this, &Form3::Cmd_Play_Click);
     connect(Cmd_End, &QPushButton::clicked, this, &Form3::Cmd_End_Click);
+    SetUpExtras();
 
     Form_Load();
 }
@@ -88,6 +95,8 @@ void Form3::LayOutForScreen(const QRect& screen) {
         b->move(b->x(), Px(l.upperTop));
     for (QPushButton* b : {Cmd_tatesyukusyo, Cmd_hyouji3})
         b->move(b->x(), Px(l.lowerTop));
+    m_designedSize = QSize(Px(l.clientWidth), Px(l.clientHeight));
+    FitReadoutRow();
 }
 
 void Form3::Form_Load() {
@@ -178,8 +187,10 @@ void Form3::DrawVoiceprint() {
         if (!self || pass != m_drawPass)
             return;
     } while (end == DrawingEnd::Stopped && m_redrawWanted && !m_closed);
-    if (end == DrawingEnd::Completed)
+    if (end == DrawingEnd::Completed) {
         EnableDrawButtons(AllDrawButtons, true);
+        DrawHarmonicLines();
+    }
 }
 
 void Form3::Zoom(ZoomButton button) {
@@ -264,6 +275,87 @@ void Form3::Cmd_End_Click() {
     m_state.VZoom = 1;
     m_state.HZoom = 1;
     close();
+}
+
+void Form3::SetUpExtras() {
+    lblReadout = new QLabel(this);
+    lblReadout->hide();
+    connect(Picture1, &PictureBox::MouseMove, this, &Form3::Picture1_MouseMove);
+    connect(Picture1, &PictureBox::MouseLeave, this, &Form3::Picture1_MouseLeave);
+
+    mnuReadout = new QAction(QStringLiteral("ポインタの位置を表示"), this);
+    mnuReadout->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    mnuReadout->setCheckable(true);
+    mnuReadout->setChecked(m_state.Extras.PointerReadout);
+    connect(mnuReadout, &QAction::toggled, this, &Form3::mnuReadout_Click);
+    mnuHarmLines = new QAction(QStringLiteral("倍音の線を重ねる"), this);
+    mnuHarmLines->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    mnuHarmLines->setCheckable(true);
+    mnuHarmLines->setChecked(m_state.Extras.HarmonicLines);
+    connect(mnuHarmLines, &QAction::toggled, this, &Form3::mnuHarmLines_Click);
+
+    Menus = new PictureMenus(*this, m_dialogs);
+    Menus->Add(*Picture1, {mnuReadout, mnuHarmLines}, QStringLiteral("voiceprint"));
+}
+
+void Form3::FitReadoutRow() {
+    const bool on = m_state.Extras.PointerReadout;
+    const int row = lblReadout->fontMetrics().height() + 6;
+    // Below everything the window had: nothing of its layout moves.
+    lblReadout->setGeometry(Picture1->x(), m_designedSize.height(), Picture1->width(), row);
+    lblReadout->setVisible(on);
+    Picture1->setMouseTracking(on);
+    setFixedSize(m_designedSize + QSize(0, on ? row : 0));
+}
+
+void Form3::mnuReadout_Click(bool on) {
+    m_state.Extras.PointerReadout = on;
+    SaveExtras(m_state.Extras);
+    lblReadout->clear();
+    FitReadoutRow();
+}
+
+void Form3::Picture1_MouseMove(float x, float y) {
+    if (!m_state.Extras.PointerReadout)
+        return;
+    // The zoom factors of the drawing shown: a zoom press changes them only
+    // as its drawing starts.
+    lblReadout->setText(
+        VoiceprintReadoutText(ReadVoiceprint(Picture1->width(), Picture1->height(), m_state.VZoom,
+                                             m_state.HZoom, x, y, m_state.SampleRate)));
+}
+
+void Form3::Picture1_MouseLeave() {
+    lblReadout->clear();
+}
+
+void Form3::DrawHarmonicLines() {
+    if (!m_state.Extras.HarmonicLines || !(m_state.PeriodReady == 1 || m_state.FundFreq > 0))
+        return;
+    const SpectrogramPlan plan = PlanSpectrogram(Picture1->width(), Picture1->height(),
+                                                 m_state.VZoom, m_state.HZoom, m_state.SampleCount);
+    if (plan.FrameCount < 1)
+        return;
+    // Over the cells of the recording only: the white beyond it stays plain.
+    const double left = plan.frame.PlotLeft + 1.0;
+    const double right = ColumnOf(plan, plan.FrameCount - 1).xRight;
+    Canvas& c = Picture1->Pic();
+    // Dashed, so the band each line marks still shows between the dashes.
+    for (const double y : HarmonicLineYs(plan, m_state.FundFreq, m_state.SampleRate))
+        for (double x = left; x <= right; x += 6)
+            c.Line(x, y, std::min(x + 2, right), y, Colors::LightRed);
+}
+
+void Form3::mnuHarmLines_Click(bool on) {
+    m_state.Extras.HarmonicLines = on;
+    SaveExtras(m_state.Extras);
+    // A drawing under way draws them, or leaves them out, as it completes.
+    if (std::find(m_loops.begin(), m_loops.end(), Loop::Drawing) != m_loops.end())
+        return;
+    if (on)
+        DrawHarmonicLines();
+    else
+        DrawVoiceprint();
 }
 
 } // namespace tavrel

@@ -10,8 +10,11 @@
 #include "voiceprint/Form3Rules.h"
 
 #include <QDialog>
+#include <QSize>
 #include <vector>
 
+class QAction;
+class QLabel;
 class QProgressBar;
 class QPushButton;
 
@@ -19,6 +22,7 @@ namespace tavrel {
 
 class Dialogs;
 class PictureBox;
+class PictureMenus;
 class SoundOutput;
 class TickClock;
 
@@ -44,6 +48,10 @@ public:
     QPushButton* Cmd_tyuusi; // never shown; stops a drawing when pressed
     QPushButton* Cmd_Play;
     QPushButton* Cmd_End;
+    PictureMenus* Menus;   // the picture's right-button menu
+    QAction* mnuReadout;   // ポインタの位置を表示
+    QAction* mnuHarmLines; // 倍音の線を重ねる
+    QLabel* lblReadout;    // what lies under the pointer, in a row under everything else
 
     // Handlers.
     void Form_Load();
@@ -56,6 +64,10 @@ public:
     void Cmd_tyuusi_Click();
     void Cmd_Play_Click();
     void Cmd_End_Click();
+    void mnuReadout_Click(bool on);
+    void mnuHarmLines_Click(bool on);
+    void Picture1_MouseMove(float x, float y);
+    void Picture1_MouseLeave();
 
 protected:
     // QWidget
@@ -66,6 +78,12 @@ private:
     void DrawVoiceprint();
     void Zoom(ZoomButton button);
     void EnableDrawButtons(unsigned buttons, bool enabled);
+    void SetUpExtras();
+    // The window's designed size, one row taller while the readout is on.
+    void FitReadoutRow();
+    // Lines at the marked period's harmonics over the picture as it is, when
+    // they are switched on and a period is known.
+    void DrawHarmonicLines();
 
     // The drawing and playback loops running, innermost last: each yields to
     // the user interface, so one can start inside another's yield.
@@ -76,6 +94,7 @@ private:
     Dialogs& m_dialogs;
     SoundOutput& m_sound;
     TickClock& m_clock;
+    QSize m_designedSize;     // the client area LayOutForScreen gives
     bool m_activated = false; // the drawing on opening has been started
     bool m_closed = false;    // closed: running loops end at their next yield
     std::vector<Loop> m_loops;

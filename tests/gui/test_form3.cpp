@@ -11,10 +11,12 @@
 #include "voiceprint/Spectrogram.h"
 #include "voiceprint/VoiceprintAxes.h"
 #include "voiceprint/VoiceprintDrawing.h"
+#include "voiceprint/VoiceprintReadout.h"
 
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QtWidgets>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -286,4 +288,41 @@ TEST_F(Form3Test, PlayMovesTheBarWithTheSoundAndClosingEndsIt) {
     doomed->Cmd_Play->click();
     clock.onYield = nullptr;
     EXPECT_EQ(doomed, nullptr);
+}
+
+// The readout in a row added under the window; lines at 440 Hz's harmonics, there again
+// after a drawing, gone when off; both kept for the next window.
+TEST_F(Form3Test, PointerReadoutAndHarmonicLines) {
+    Record(2);
+    std::tie(s.FundFreq, s.PeriodReady) = std::pair(440.0f, std::int16_t(1));
+    auto f = Open();
+    f->show();
+    QCoreApplication::processEvents();
+    dialogs.choose = "ポインタの位置を表示";
+    emit f->Picture1->MenuRequested({});
+    EXPECT_EQ(dialogs.menuItems,
+              (std::vector<QString>{"ポインタの位置を表示|Ctrl+I", "倍音の線を重ねる|Ctrl+L", "|",
+                                    "画像を保存…|Ctrl+S", "画像をコピー|Ctrl+C"}));
+    EXPECT_EQ(std::pair(f->height() - f->lblReadout->height(), f->lblReadout->y()),
+              std::pair(369, 369));
+    QMouseEvent move(QEvent::MouseMove, {200, 100}, {200, 100}, Qt::NoButton, Qt::NoButton, {});
+    QApplication::sendEvent(f->Picture1, &move);
+    EXPECT_EQ(f->lblReadout->text(),
+              VoiceprintReadoutText(ReadVoiceprint(505, 329, 1, 1, 200, 100, 0)));
+    QApplication::sendEvent(f->Picture1, std::make_unique<QEvent>(QEvent::Leave).get());
+    EXPECT_TRUE(f->lblReadout->text().isEmpty());
+
+    f->mnuHarmLines->trigger();
+    const QImage lined = f->Picture1->Pic().Image();
+    int onLines = 0; // 3 px in 6 over the two seconds' 86 columns: 61 ... 319
+    for (const double y : HarmonicLineYs(PlanSpectrogram(505, 329, 1, 1, 0), 440, 0))
+        onLines += CountColour(lined, Red, {61, int(y), 259, 1});
+    EXPECT_EQ(std::pair(CountColour(lined, Red), onLines), std::pair(13 * 130, 13 * 130));
+    f->Cmd_Start->click();
+    EXPECT_EQ(f->Picture1->Pic().Image(), lined);
+    auto g = Open();
+    EXPECT_TRUE(LoadExtras() == s.Extras && g->mnuHarmLines->isChecked() &&
+                g->height() == f->height());
+    f->mnuHarmLines->trigger(), f->mnuReadout->trigger();
+    EXPECT_EQ(std::pair(f->Picture1->Pic().Image(), f->height()), std::pair(Reference(1, 1), 369));
 }

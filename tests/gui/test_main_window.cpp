@@ -6,6 +6,7 @@
 #include "WavCases.h"
 
 #include "analysis/HarmChart.h"
+#include "analysis/HarmonicTableForm.h"
 #include "app/LoadMessages.h"
 #include "app/MainWindow.h"
 #include "app/SettingsDialogs.h"
@@ -516,6 +517,50 @@ TEST_F(MainWindowTest, PlayVoiceprintAndRecorderButtons) {
     EXPECT_EQ(fake.microphone.rates, std::vector<int>(4, 22050));
 }
 
+// The suggested period placed as clicks place it, and refused for noise; the note under the
+// frequency, gone when off and kept for a new window; the harmonic table, copied and saved.
+TEST_F(MainWindowTest, MagnifiedPlotAndChartExtras) {
+    Load("noise.wav", Mono16(8000, 4000, [](int i) { return std::fmod(4e4 * std::sin(i), 90); }));
+    window->Picture3_MouseDown(1, 0, 10, 30);
+    window->mnuSuggestPeriod->trigger();
+    EXPECT_TRUE(Messages().at(0).startsWith("はっきりした周期が見つかりません") && !S().MarkX1);
+    Load("sum.wav", Mono16(8000, 4000, HarmonicSum));
+    window->Picture3_MouseDown(1, 0, 10.7f, 30);
+    dialogs.choose = "周期を自動で探す";
+    emit p1->MenuRequested({});
+    EXPECT_EQ(dialogs.menuItems, (Texts{"基本振動数を音名で表示|Ctrl+N", "周期を自動で探す|Ctrl+T",
+                                        "|", "画像を保存…|Ctrl+S", "画像をコピー|Ctrl+C"}));
+    const QImage suggested = Img(p1);
+    const std::optional<float> x1 = S().MarkX1, x2 = S().MarkX2;
+    window->Picture3_MouseDown(1, 0, 10.7f, 30);
+    window->Picture1_MouseDown(1, 0, *x1, 0), window->Picture1_MouseDown(1, 0, *x2, 0);
+    EXPECT_EQ(Img(p1), suggested);
+    window->Picture1_MouseDown(1, 0, 7, 0); // a first mark by hand gives way to the pair
+    window->mnuSuggestPeriod->trigger();
+    EXPECT_TRUE(*x2 - *x1 == 100 && S().MarkX1 == x1 && S().MarkX2 == x2);
+
+    const QImage plain = Img(p1);
+    window->mnuNoteNames->trigger(); // レ♯ (D♯2) +49 セント for 80 Hz, under 基本振動数
+    const int added = CountColour(Img(p1), Blue) - CountColour(plain, Blue);
+    EXPECT_TRUE(added > 20 && added == CountColour(Img(p1), Blue, {5, 45, 150, 20}));
+    EXPECT_TRUE(MainWindow(fake.platform).mnuNoteNames->isChecked());
+    window->mnuNoteNames->trigger();
+    EXPECT_EQ(Img(p1), plain);
+
+    window->Cmd_fft_Click();
+    window->mnuHarmonicTable->trigger();
+    auto* table = qobject_cast<HarmonicTableForm*>(dialogs.modal.data());
+    const std::vector<HarmonicRow> rows = HarmonicTableRows(S());
+    for (int r = 0; r < 41 * 8; ++r)
+        EXPECT_EQ(table->Table->item(r / 8, r % 8)->text(), HarmonicTableCells(rows[r / 8])[r % 8]);
+    table->CmdCopy->click();
+    dialogs.nextSavePath = dir.filePath("table.csv");
+    table->CmdSave->click();
+    QFile saved(dialogs.nextSavePath);
+    EXPECT_TRUE(saved.open(QIODevice::ReadOnly) && saved.readAll() == HarmonicTableCsv(rows) &&
+                QGuiApplication::clipboard()->text() == HarmonicTableText(rows));
+}
+
 // Refused for a period longer than its sound holds; then N = 1, 5, 3, 1 and 64, the move
 // button, playing, and both ways of closing.
 TEST_F(SynthesisWindowTest, StepsThroughHarmonicsMovesPlaysAndCloses) {
@@ -602,4 +647,38 @@ TEST_F(SynthesisWindowTest, StepsThroughHarmonicsMovesPlaysAndCloses) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(form);
     EXPECT_EQ(Bars(), Marked(0, 99));
+}
+
+// The marked period in grey under the sum with its figures, at opening too once on; the
+// phases heard and seen at once; switched off, the old picture and sound.
+TEST_F(SynthesisWindowTest, OverlayAndPhases) {
+    S().HarmIm[2] = S().HarmRe[2]; // harmonic 2 measured at -45 degrees
+    window->Cmdgousei_Click();
+    QPointer<Form2> form = qobject_cast<Form2*>(dialogs.modal.data());
+    const auto right = [&] { return form->Picture2->Pic().Image(); };
+    const auto played = [&] { return form->CmdPlay_Click(), fake.sound.requests.back().image; };
+    form->HScroll1->setValue(5);
+    const QImage plain = right(), left = form->Picture1->Pic().Image();
+    const std::vector<std::uint8_t> measured = played();
+    dialogs.choose = "元の波形を重ねる";
+    emit form->Picture2->MenuRequested({});
+    EXPECT_EQ(dialogs.menuItems,
+              (Texts{"元の波形を重ねる|Ctrl+O", "|", "位相: 測定値|Ctrl+1", "位相: すべて 0|Ctrl+2",
+                     "位相: ランダム|Ctrl+3", "|", "画像を保存…|Ctrl+S", "画像をコピー|Ctrl+C"}));
+    EXPECT_TRUE(CountColour(right(), qRgb(180, 180, 180)) > 100 &&
+                CountColour(right(), Black, {0, 0, 250, 15}) > 50);
+    form->mnuPhaseZero->trigger();
+    EXPECT_TRUE(form->Picture1->Pic().Image() != left && played() != measured);
+    const auto random = (form->mnuPhaseRandom->trigger(), played());
+    form->mnuPhaseRandom->trigger(); // again: new phases
+    EXPECT_TRUE(played() != random && random != measured);
+    form->mnuPhaseMeasured->trigger(), form->mnuOverlay->trigger();
+    EXPECT_TRUE(right() == plain && played() == measured);
+    form->mnuOverlay->trigger();
+    EXPECT_EQ(MainWindow(fake.platform).State().Extras, S().Extras); // as saved
+    form->close();
+    window->Cmdgousei_Click();
+    form = qobject_cast<Form2*>(dialogs.modal.data());
+    EXPECT_TRUE(form->mnuOverlay->isChecked() && CountColour(right(), qRgb(180, 180, 180)) > 100 &&
+                CountColour(right(), Red) == 0);
 }
