@@ -1,6 +1,7 @@
 #include "synthesis/Restoration.h"
 
 #include "state/Numbers.h"
+#include "state/VectorState.h"
 #include "synthesis/RebuildExtras.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 namespace tavrel {
 
 void RebuildWave(const AnalysisState& s, int N, Restoration& r, PhaseChoice phases) {
+    ClearUpperVectorState(); // up to 32,832 sine and cosine pairs follow
     const float P = s.PeriodSamples;
     N = std::clamp(N, 0, MaxSynthHarmonics);
     // Rounded and held in range before it becomes an int, NaN included.
