@@ -6,6 +6,7 @@
 // and on the 16-bit scale, with the peak the reader would give it; a refusal
 // leaves no wave; a WAV file the reader takes gets the reader's answer; a
 // load told to stop says it was cancelled.
+#include "FuzzCheck.h"
 #include "wavein/AudioFile.h"
 
 #include <algorithm>
@@ -19,17 +20,6 @@ extern "C" {
 }
 
 using namespace tavrel;
-
-namespace {
-
-void Require(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     av_log_set_level(AV_LOG_QUIET); // what FFmpeg conceals is no finding

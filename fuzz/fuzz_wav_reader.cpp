@@ -4,6 +4,7 @@
 // Beyond not crashing, every answer is checked: a loaded wave is whole,
 // finite and within the range its formats allow, and the chunk chain the
 // reader chose is compared with the same rule worked out the slow way.
+#include "FuzzCheck.h"
 #include "wavein/WavReader.h"
 
 #include <algorithm>
@@ -16,13 +17,6 @@
 using namespace tavrel;
 
 namespace {
-
-void Require(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
 
 std::uint32_t Le32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
