@@ -7,9 +7,7 @@
 #include "ui/Canvas.h"
 #include "ui/PictureBox.h"
 #include "voiceprint/Form3.h"
-#include "voiceprint/Form3Rules.h"
 #include "voiceprint/Spectrogram.h"
-#include "voiceprint/VoiceprintAxes.h"
 #include "voiceprint/VoiceprintDrawing.h"
 #include "voiceprint/VoiceprintReadout.h"
 
@@ -111,42 +109,6 @@ TEST(VoiceprintDrawing, CellsInsideTheFrameWholeFramesOnlyEachRowInItsBin) {
     const QImage img = Drawn(s); // SpecMag keeps the last frame's spectrum, frame 1's
     for (int k = 0; k < 137; ++k)
         EXPECT_EQ(qRed(img.pixel(66, 290 - 2 * k)), GreyLevel(s.SpecMag[k + 1])) << k;
-}
-
-// On real screens the picture is no longer 329 px high: a pure tone still lies at the
-// tick labelled with its frequency, at every zoom and rate (within the row it falls in).
-TEST(VoiceprintDrawing, AToneLiesAtTheTickOfItsFrequencyOnEveryScreen) {
-    using Case = std::tuple<int, int, float, double>; // screen, VZoom, rate
-    for (const auto& [sw, sh, vzoom, rate] :
-         {Case{1280, 800, 1, 22050}, {1920, 1080, 2, 44100}, {1024, 768, 0.5f, 22050}}) {
-        SCOPED_TRACE(testing::Message() << sw << "x" << sh << " " << vzoom << " " << rate);
-        const Form3Layout l = ComputeForm3Layout(sw, sh);
-        const int w = int(std::lround(l.pictureWidth)), h = int(std::lround(l.pictureHeight));
-        AnalysisState s;
-        s.SampleCount = 40 * 512;
-        s.WaveData = FloatArray(std::size_t(s.SampleCount));
-        for (int i = 0; i < s.SampleCount; ++i)
-            s.WaveData[std::size_t(i)] = float(300 * std::sin(2 * M_PI * 2000 * i / rate));
-        s.SampleRate = std::uint32_t(rate);
-        std::tie(s.VZoom, s.HZoom) = std::pair(vzoom, 1.0f);
-        const QImage img = Drawn(s, {w, h});
-        const VoiceprintAxes a = LayOutVoiceprintAxes(w, h, vzoom, 1, rate);
-        const auto label = std::find_if(a.labels.begin(), a.labels.end(),
-                                        [](const AxisText& t) { return t.text == "2.00"; });
-        ASSERT_NE(label, a.labels.end());
-        // The darkest run of the column, against the tick its label stands at.
-        const int x = a.frame.PlotLeft + 3;
-        int darkest = 256, top = 0, bottom = 0;
-        for (int y = a.frame.PlotBottom - 1; y > a.frame.PlotTop; --y) {
-            const int g = qRed(img.pixel(x, y));
-            if (g < darkest)
-                std::tie(darkest, top, bottom) = std::tuple(g, y, y);
-            else if (g == darkest && y == top - 1)
-                top = y;
-        }
-        EXPECT_LT(darkest, 64);
-        EXPECT_NEAR((top + bottom) / 2.0, label->y + 5, 2.0);
-    }
 }
 
 // Opening draws at 1/1; then the zoom buttons, with what each draws and leaves usable.
