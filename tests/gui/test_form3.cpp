@@ -260,9 +260,7 @@ TEST_F(Form3Test, PointerReadoutAndHarmonicLines) {
     auto f = Open();
     f->show();
     QCoreApplication::processEvents();
-    dialogs.choose = "ポインタの位置を表示";
-    emit f->Picture1->MenuRequested({});
-    EXPECT_EQ(dialogs.menuItems,
+    EXPECT_EQ(dialogs.Choose(f->Picture1, "ポインタの位置を表示"),
               (std::vector<QString>{"ポインタの位置を表示|Ctrl+I", "倍音の線を重ねる|Ctrl+L", "|",
                                     "画像を保存…|Ctrl+S", "画像をコピー|Ctrl+C"}));
     EXPECT_EQ(std::pair(f->height() - f->lblReadout->height(), f->lblReadout->y()),

@@ -11,7 +11,6 @@
 #include "app/MainWindow.h"
 #include "app/SettingsDialogs.h"
 #include "sound/RecorderWindow.h"
-#include "wavein/AudioFile.h"
 #include "synthesis/Form2.h"
 #include "synthesis/SynthLayout.h"
 #include "synthesis/SynthSound.h"
@@ -19,6 +18,7 @@
 #include "ui/PictureBox.h"
 #include "ui/WindowOps.h"
 #include "voiceprint/Form3.h"
+#include "wavein/AudioFile.h"
 
 #include <QTest>
 #include <QtWidgets>
@@ -245,17 +245,14 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     EXPECT_EQ(Messages(), (Texts{"１周期をマウスでクリックしてください"}));
 
     // A picture's menu copies it or saves it as PNG, proposed in the Pictures folder.
-    dialogs.choose = "画像をコピー";
-    emit p1->MenuRequested({});
-    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
-              Img(p1).convertToFormat(QImage::Format_RGB32));
-    dialogs.choose = "画像を保存…";
+    const auto rgb = [](const QImage& i) { return i.convertToFormat(QImage::Format_RGB32); };
+    dialogs.Choose(p1, "画像をコピー");
+    EXPECT_EQ(rgb(QGuiApplication::clipboard()->image()), rgb(Img(p1)));
     dialogs.nextSavePath = dir.filePath("strip.png");
-    emit p3->MenuRequested({});
-    EXPECT_EQ(dialogs.menuTexts, (Texts{"マイクから録音…", "", "画像を保存…", "画像をコピー"}));
+    EXPECT_EQ(dialogs.Choose(p3, "画像を保存…"),
+              (Texts{"マイクから録音…|Ctrl+R", "|", "画像を保存…|Ctrl+S", "画像をコピー|Ctrl+C"}));
     EXPECT_TRUE(dialogs.lastStartDir.endsWith("/whole-wave.png"));
-    EXPECT_EQ(QImage(dialogs.nextSavePath).convertToFormat(QImage::Format_RGB32),
-              Img(p3).convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(rgb(QImage(dialogs.nextSavePath)), rgb(Img(p3)));
 }
 
 // After a resize each plot shows what its new size gives; a click means what it shows.
@@ -308,6 +305,14 @@ TEST_F(MainWindowTest, ResizedWindowRedrawsItsPlotsAndPrintsThem) {
 }
 
 TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecordingAndOneNamedAtStartLoads) {
+    // Every refusal has words of its own; the unknown kind of file names the kinds read.
+    QStringList words;
+    for (int e = int(CannotOpen); e <= int(Cancelled); ++e)
+        words << LoadErrorMessage(WavError(e));
+    EXPECT_TRUE(words.removeDuplicates() == 0 && !words.contains("") &&
+                words[int(UnrecognisedFormat) - 1].startsWith(
+                    QString::fromUtf8("認識できないファイル形式です。\n読めるのは")));
+
     Load("good.wav", Mono16(8000, 4000, [](int i) { return 50 * std::sin(i * 0.1); }));
     window->Picture3_MouseDown(1, 0, 10, 10);
     const QImage wholeBefore = Img(p3);
@@ -316,7 +321,8 @@ TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecordingAndOneNamedAtStartLoa
     // A file of each kind of refusal; one in a folder gone after the dialog.
     std::map<WavError, WavCase> refused = {{CannotOpen, {"gone/a", {}, {}, CannotOpen}}};
     for (const WavCase& c : WavCases())
-        if (const WavError e = LoadRecordingBytes(c.file.data(), c.file.size(), 128).error; e != None)
+        if (const WavError e = LoadRecordingBytes(c.file.data(), c.file.size(), 128).error;
+            e != None)
             refused.try_emplace(e, c);
     for (const auto& [error, c] : refused) {
         Load(QString(c.name) + ".wav", c.file);
@@ -371,7 +377,8 @@ TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecordingAndOneNamedAtStartLoa
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &drag, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window.get(), &drop);
     QCoreApplication::processEvents();
-    EXPECT_EQ(std::pair(S().FileName, ShownName()), std::pair(dir.filePath("good.wav"), QStringLiteral("good.wav")));
+    EXPECT_EQ(std::pair(S().FileName, ShownName()),
+              std::pair(dir.filePath("good.wav"), QStringLiteral("good.wav")));
     // A name too long for the label keeps its start and its extension in view.
     const QString longName = QString(80, QChar(u'声')) + "_end.wav"; // 248 bytes
     window->OpenNamedFile(WriteFile(dir, longName, Mono16(8000, 4000, HarmonicSum)));
@@ -526,10 +533,9 @@ TEST_F(MainWindowTest, MagnifiedPlotAndChartExtras) {
     EXPECT_TRUE(Messages().at(0).startsWith("はっきりした周期が見つかりません") && !S().MarkX1);
     Load("sum.wav", Mono16(8000, 4000, HarmonicSum));
     window->Picture3_MouseDown(1, 0, 10.7f, 30);
-    dialogs.choose = "周期を自動で探す";
-    emit p1->MenuRequested({});
-    EXPECT_EQ(dialogs.menuItems, (Texts{"基本振動数を音名で表示|Ctrl+N", "周期を自動で探す|Ctrl+T",
-                                        "|", "画像を保存…|Ctrl+S", "画像をコピー|Ctrl+C"}));
+    EXPECT_EQ(dialogs.Choose(p1, "周期を自動で探す"),
+              (Texts{"基本振動数を音名で表示|Ctrl+N", "周期を自動で探す|Ctrl+T", "|",
+                     "画像を保存…|Ctrl+S", "画像をコピー|Ctrl+C"}));
     const QImage suggested = Img(p1);
     const std::optional<float> x1 = S().MarkX1, x2 = S().MarkX2;
     window->Picture3_MouseDown(1, 0, 10.7f, 30);
@@ -616,7 +622,7 @@ TEST_F(SynthesisWindowTest, StepsThroughHarmonicsMovesPlaysAndCloses) {
     ASSERT_EQ(image.size(), SynthImageBytes);
     EXPECT_TRUE(std::equal(image.begin(), image.begin() + 58, NewSynthImage().begin()));
     EXPECT_EQ(image[58 + 60450], 103); // t = 50: -26 of 106, -24.53 rounds to -25
-    fake.sound.works = false; // no sound output: said, once
+    fake.sound.works = false;          // no sound output: said, once
     form->CmdPlay_Click();
     EXPECT_EQ(Messages(), Texts{NoSoundMessage});
 
@@ -660,9 +666,7 @@ TEST_F(SynthesisWindowTest, OverlayAndPhases) {
     form->HScroll1->setValue(5);
     const QImage plain = right(), left = form->Picture1->Pic().Image();
     const std::vector<std::uint8_t> measured = played();
-    dialogs.choose = "元の波形を重ねる";
-    emit form->Picture2->MenuRequested({});
-    EXPECT_EQ(dialogs.menuItems,
+    EXPECT_EQ(dialogs.Choose(form->Picture2, "元の波形を重ねる"),
               (Texts{"元の波形を重ねる|Ctrl+O", "|", "位相: 測定値|Ctrl+1", "位相: すべて 0|Ctrl+2",
                      "位相: ランダム|Ctrl+3", "|", "画像を保存…|Ctrl+S", "画像をコピー|Ctrl+C"}));
     EXPECT_TRUE(CountColour(right(), qRgb(180, 180, 180)) > 100 &&
