@@ -212,9 +212,8 @@ TEST_F(Form3Test, PlayMovesTheBarWithTheSoundAndClosingEndsIt) {
     Record(2); // no sound output: said once, no bar, the window closable
     sound.works = false;
     EXPECT_TRUE(Play(*f).empty() && f->Cmd_End->isEnabled() && f->ProgressBar1->isHidden());
-    EXPECT_EQ(std::exchange(dialogs.messages, {}), std::vector<QString>{NoSoundMessage});
+    EXPECT_EQ(dialogs.messages, std::vector<QString>{NoSoundMessage});
     sound.works = true;
-    sound.requests.pop_back();
 
     Record(2);
     std::vector<int> values;
@@ -226,7 +225,7 @@ TEST_F(Form3Test, PlayMovesTheBarWithTheSoundAndClosingEndsIt) {
     };
     f->Cmd_Play->click();
     clock.onYield = nullptr;
-    EXPECT_EQ(sound.requests.size(), 4u);
+    EXPECT_EQ(sound.requests.size(), 5u); // the one that found no output among them
     EXPECT_EQ(std::count(values.begin(), values.end(), 12), 2 * 2);
     EXPECT_EQ(values.size(), afterRestart);
 
