@@ -7,8 +7,8 @@
 #include <QTest>
 #include <QtPrintSupport>
 #include <QtWidgets>
-#include <thread>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace tavrel;
 
@@ -80,18 +80,12 @@ TEST(QtDialogs, AnsweredAsAPersonWould) {
 
     // Work done within half a second shows no dialog; longer work shows one whose cancel
     // button stops it.
-    bool sawDialog = false;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            sawDialog |= qobject_cast<QProgressDialog*>(w) && w->isVisible();
-    });
-    watch.start(10);
+    const auto quick = AnswerWhenShown<QProgressDialog>([](QProgressDialog*) {});
     EXPECT_TRUE(dialogs.RunWithProgress(nullptr, "quick", [](const Dialogs::Progress& p) {
         for (int i = 0; i <= 10; ++i)
             p(i / 10.0), std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }));
-    EXPECT_FALSE(sawDialog);
+    EXPECT_FALSE(*quick);
     auto cancel = AnswerWhenShown<QProgressDialog>([](QProgressDialog* d) {
         EXPECT_EQ(d->labelText(), "読み込み中…");
         QTimer::singleShot(100, d, [d] { d->findChild<QPushButton*>()->click(); });

@@ -23,8 +23,7 @@ using std::numbers::pi;
 static std::vector<float> Vowel(double f0, std::mt19937& rng) {
     double a[5], ph[5], p = 0; // p: their power, half the squared amplitudes
     for (int k = 1; k <= 4; ++k)
-        a[k] = (20 + rng() / 0x1p32 * 100) / k, ph[k] = 2 * pi * rng() / 0x1p32;
-    for (int k = 1; k <= 4; ++k)
+        a[k] = (20 + rng() / 0x1p32 * 100) / k, ph[k] = 2 * pi * rng() / 0x1p32,
         p += a[k] * a[k] / 2;
     std::normal_distribution<double> noise(0, std::sqrt(p / 100));
     std::vector<float> x(521);

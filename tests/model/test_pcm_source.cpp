@@ -35,10 +35,8 @@ TEST(PcmSource, HandsOverTheDataChunkByItsContainer) {
         }
         for (const std::unique_ptr<PcmSource>& s : sources) {
             ASSERT_TRUE(s);
-            EXPECT_EQ(s->Encoding(), *encoding);
-            EXPECT_EQ(s->Channels(), channels);
-            EXPECT_EQ(s->SampleRate(), 12345);
-            EXPECT_EQ(s->Frames(), 11);
+            EXPECT_EQ(std::tuple(s->Encoding(), s->Channels(), s->SampleRate(), s->Frames()),
+                      std::tuple(*encoding, channels, 12345, 11));
             Bytes got(data.size() + s->FrameBytes() * 4);
             std::size_t at = 0;
             for (std::size_t n; (n = s->Read(got.data() + at, 4)) > 0;)
