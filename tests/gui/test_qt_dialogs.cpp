@@ -69,12 +69,10 @@ TEST(QtDialogs, AnsweredAsAPersonWould) {
     EXPECT_EQ(dialogs.SaveFile(nullptr, QStringLiteral("PNG 画像|*.png"), dir.filePath("wave.png")),
               dir.filePath("picture.png"));
     QMenu menu;
-    menu.addAction("one");
-    QAction* two = menu.addAction("two");
+    QAction* two = (menu.addAction("one"), menu.addAction("two"));
     auto pick = AnswerWhenShown<QMenu>([](QMenu* m) {
-        QTest::keyClick(m, Qt::Key_Down);
-        QTest::keyClick(m, Qt::Key_Down);
-        QTest::keyClick(m, Qt::Key_Return);
+        for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return})
+            QTest::keyClick(m, key);
     });
     EXPECT_EQ(dialogs.PopupMenu(menu, QPoint(10, 10)), two);
 

@@ -45,12 +45,9 @@ TEST(PcmSource, HandsOverTheDataChunkByItsContainer) {
             EXPECT_EQ(got, data);
         }
     }
-}
 
-// A file cut short after it was opened ends the sound where it ends, at a whole
-// frame; what cannot be read gives no source.
-TEST(PcmSource, EndsWhereTheFileEnds) {
-    QTemporaryDir dir;
+    // A file cut short after it was opened ends the sound where it ends, at a whole
+    // frame; what cannot be read gives no source.
     const Bytes wav = wavtest::MakeWav({.channels = 2, .bits = 16, .data = Bytes(400)});
     const QString path = wavtest::WriteFile(dir, "cut.wav", wav);
     const std::unique_ptr<PcmSource> s = OpenPcmSource(path);

@@ -70,8 +70,6 @@ TEST(Recorder, LevelNameAndTheSavedFile) {
     const std::vector<std::uint8_t> wav = Pcm16MonoWav(samples, RecorderRate);
     const WavLoadResult r = LoadWavBytes(wav.data(), wav.size(), 0);
     ASSERT_EQ(r.error, WavError::None);
-    EXPECT_EQ(std::tuple(r.wave.format.channels, r.wave.format.sampleRate, r.wave.format.bitsPerSample),
-              std::tuple(1, 22050u, 16));
     EXPECT_EQ(std::vector<float>(r.wave.WaveData.begin(), r.wave.WaveData.end()),
               (std::vector<float>{0, 100, -512, 32767 / 64.0f}));
 }
