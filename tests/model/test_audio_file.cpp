@@ -44,7 +44,8 @@ double Tone(int channel, std::size_t i, int rate) {
 } // namespace
 
 // Channels, rate and depth as the text boxes show them; lossless samples within
-// half a 16-bit step of the tone, lossy ones within a few percent of its level.
+// half a 16-bit step of the tone, lossy ones within a few percent of its level; then
+// the files of every kind that are refused.
 TEST(AudioFile, EveryKindOfRecording) {
     REQUIRE_TOOL("ffmpeg");
     QTemporaryDir dir;
@@ -108,23 +109,19 @@ TEST(AudioFile, EveryKindOfRecording) {
     }
     EXPECT_TRUE(frames == 22050 && worst < 1e-6) << frames << " " << worst;
     EXPECT_FALSE(DecodedAudioStream::Open(dir.filePath("none")));
-}
 
-// A refusal is a typed error with no wave: wrong kinds, broken files, no sound.
-TEST(AudioFile, Refusals) {
-    REQUIRE_TOOL("ffmpeg");
-    QTemporaryDir dir;
-    const Bytes flac = Contents(Make(dir, "a.flac", 44100, "")),
+    // A refusal is a typed error with no wave: wrong kinds, broken files, no sound.
+    const Bytes flac = Contents(dir.filePath("a.flac")),
                 m4a = Contents(Make(dir, "a.m4a", 8000, "-c:a aac")); // its index comes last
     const std::string text = "Kein Ton hier, nur Text.\n";
-    const std::pair<Bytes, WavError> cases[] = {
+    const std::pair<Bytes, WavError> refusals[] = {
         {{}, UnrecognisedFormat},
         {{text.begin(), text.end()}, UnrecognisedFormat},
         {{flac.begin(), flac.begin() + flac.size() / 2}, DataTruncated},
         {{m4a.begin(), m4a.begin() + m4a.size() / 2}, NoAudio},
         {Wav(0x1234, 1, 8, Bytes(8)), UnsupportedFormat}, // unknown to FFmpeg too
     };
-    for (const auto& [file, error] : cases) {
+    for (const auto& [file, error] : refusals) {
         const WavLoadResult r = LoadRecordingBytes(file.data(), file.size(), 0);
         EXPECT_EQ(std::pair(r.error, r.wave.WaveData.size()), std::pair(error, std::size_t(0)))
             << file.size() << " bytes";
