@@ -61,10 +61,8 @@ protected:
     // The waves (reddish), bars and texts (bluish) on one portrait page; thin lines blend.
     void ExpectPageShowsThePlots(const QString& pdf) {
         REQUIRE_TOOL("pdftoppm");
-        QProcess render;
-        render.start(Tool("pdftoppm"),
-                     {"-png", "-r", "100", "-singlefile", pdf, dir.filePath("page")});
-        ASSERT_TRUE(render.waitForFinished(60000));
+        const QStringList args = {"-png", "-r", "100", "-singlefile", pdf, dir.filePath("page")};
+        ASSERT_EQ(QProcess::execute(Tool("pdftoppm"), args), 0);
         const QImage page(dir.filePath("page.png"));
         ASSERT_LT(page.width(), page.height());
         EXPECT_GT(Count(page, {}, [](QRgb c) { return Leads(qRed(c), qGreen(c), qBlue(c)); }), 50);
@@ -382,7 +380,6 @@ TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecordingAndOneNamedAtStartLoa
     // A name too long for the label keeps its start and its extension in view.
     const QString longName = QString(80, QChar(u'声')) + "_end.wav"; // 248 bytes
     window->OpenNamedFile(WriteFile(dir, longName, Mono16(8000, 4000, HarmonicSum)));
-    EXPECT_TRUE(Messages().empty());
     EXPECT_TRUE(ShownName().startsWith(u'声') && ShownName().endsWith("_end.wav") &&
                 ShownName().contains(QChar(0x2026)))
         << ShownName().toStdString();

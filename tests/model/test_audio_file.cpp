@@ -25,9 +25,8 @@ QString Make(const QTemporaryDir& dir, const QString& name, int rate, const QStr
                         .split(' ');
     if (video)
         a += QString("-f lavfi -i testsrc=s=64x48:r=10:d=0.5 -shortest").split(' ');
-    QProcess p;
-    p.start("ffmpeg", a + args.split(' ', Qt::SkipEmptyParts) << dir.filePath(name));
-    EXPECT_TRUE(p.waitForFinished(60000) && p.exitCode() == 0) << p.readAllStandardError().data();
+    a += args.split(' ', Qt::SkipEmptyParts) << dir.filePath(name);
+    EXPECT_EQ(QProcess::execute("ffmpeg", a), 0) << name.toStdString();
     return dir.filePath(name);
 }
 
