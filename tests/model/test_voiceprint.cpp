@@ -38,11 +38,9 @@ TEST(VoiceprintAxes, TicksAndLabelsForEachZoomAndRate) {
     }
     const VoiceprintAxes big = LayOutVoiceprintAxes(1010, 658, 1, 1, 22050); // scaled, then floored
     EXPECT_EQ(std::tuple(big.titles[4].x, big.titles[4].y), std::tuple(480, 616));
-}
 
-// The first time labels for each rate at horizontal zooms 4, 2, 1 ... 0.125: one decimal at
-// the design rate, and elsewhere the fewest that keep every label, and the origin's 0, apart.
-TEST(VoiceprintAxes, TimeLabelsNeverRepeat) {
+    // The first time labels for each rate at horizontal zooms 4, 2, 1 ... 0.125: one decimal at
+    // the design rate, and elsewhere the fewest that keep every label, and the origin's 0, apart.
     const std::pair<int, const char*> firstLabels[] = {
         {22050, "0.1 0.2 0.3|0.2 0.4 0.6|0.4 0.8 1.2|0.8 1.6 2.4|1.6 3.2 4.8|3.2 6.4 9.6"},
         {44100, "0.05 0.10 0.15|0.1 0.2 0.3|0.2 0.4 0.6|0.4 0.8 1.2|0.8 1.6 2.4|1.6 3.2 4.8"},
