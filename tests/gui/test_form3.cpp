@@ -11,9 +11,7 @@
 #include "voiceprint/VoiceprintDrawing.h"
 #include "voiceprint/VoiceprintReadout.h"
 
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTimer>
+#include <QTest>
 #include <QtWidgets>
 #include <gtest/gtest.h>
 
@@ -260,8 +258,7 @@ TEST_F(Form3Test, PointerReadoutAndHarmonicLines) {
                                     "画像を保存…|Ctrl+S", "画像をコピー|Ctrl+C"}));
     EXPECT_EQ(std::pair(f->height() - f->lblReadout->height(), f->lblReadout->y()),
               std::pair(369, 369));
-    QMouseEvent move(QEvent::MouseMove, {200, 100}, {200, 100}, Qt::NoButton, Qt::NoButton, {});
-    QApplication::sendEvent(f->Picture1, &move);
+    QTest::mouseMove(f->Picture1, {200, 100});
     EXPECT_EQ(f->lblReadout->text(),
               VoiceprintReadoutText(ReadVoiceprint(505, 329, 1, 1, 200, 100, 0)));
     QApplication::sendEvent(f->Picture1, std::make_unique<QEvent>(QEvent::Leave).get());
