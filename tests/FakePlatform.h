@@ -19,8 +19,7 @@ struct FakeDialogs : Dialogs {
         exclamation = withExclamation;
     }
     QString OpenFile(QWidget*, const QString& filter, const QString& startDir) override {
-        lastFilter = filter;
-        lastStartDir = startDir;
+        lastFilter = filter, lastStartDir = startDir;
         return nextPath;
     }
     bool ChoosePrinter(QWidget*, QPrinter& printer) override {
@@ -49,8 +48,7 @@ struct FakeDialogs : Dialogs {
         return menuItems;
     }
     QString SaveFile(QWidget*, const QString& filter, const QString& startPath) override {
-        lastFilter = filter;
-        lastStartDir = startPath;
+        lastFilter = filter, lastStartDir = startPath;
         return nextSavePath;
     }
     bool RunWithProgress(QWidget*, const QString& label,
