@@ -128,12 +128,9 @@ struct OwnServer {
     }
     bool Run(const char* script) {
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("TAVREL_PULSE_DIR", dir.path());
-        p.setProcessEnvironment(env);
-        p.start("bash", {QStringLiteral(TAVREL_SCRIPTS_DIR "/") + script});
-        return p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit &&
-               p.exitCode() == 0;
+        p.start("env", {"TAVREL_PULSE_DIR=" + dir.path(), "bash",
+                        TAVREL_SCRIPTS_DIR "/" + QString(script)});
+        return p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit && !p.exitCode();
     }
     void Signal(int sig) { // the server's process group
         QFile f(dir.filePath("server.pid"));
