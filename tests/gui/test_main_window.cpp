@@ -554,7 +554,7 @@ TEST_F(MainWindowTest, PlayVoiceprintAndRecorderButtons) {
 }
 
 // Refused for a period longer than its sound holds; then N = 1, 5, 3, 1 and 64, the move
-// button, playing, and both ways of closing.
+// button, playing, both ways of closing, and the extras of its menu.
 TEST_F(SynthesisWindowTest, StepsThroughHarmonicsMovesPlaysAndCloses) {
     S().PeriodSamples = 513;
     window->Cmdgousei_Click();
@@ -627,48 +627,45 @@ TEST_F(SynthesisWindowTest, StepsThroughHarmonicsMovesPlaysAndCloses) {
     EXPECT_EQ(std::pair(bool(form || dialogs.modal), fake.sound.stops), std::pair(false, 1));
     EXPECT_EQ(Bars(), Marked(3, 4));
 
-    // Reopened: N = 1 in the upper place, bar 1 marked anew. The close button gives every
-    // bar its light blue back and discards the window.
+    // Reopened: N = 1 in the upper place, bar 1 marked anew.
+    S().HarmIm[2] = S().HarmRe[2]; // harmonic 2 now measured at -45 degrees
     window->Cmdgousei_Click();
     form = qobject_cast<Form2*>(dialogs.modal.data());
     ASSERT_TRUE(form);
     EXPECT_EQ(std::pair(form->Text1->text(), form->pos()),
               std::pair(QString(" 1"), SynthWindowLayout(ScreenArea()).upper));
     EXPECT_EQ(Bars(), "mccm" + Marked(0, 99).substr(4));
-    form->CmdEnd->click();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(form);
-    EXPECT_EQ(Bars(), Marked(0, 99));
-}
 
-// The marked period in grey under the sum with its figures, at opening too once on; the
-// phases heard and seen at once; switched off, the old picture and sound.
-TEST_F(SynthesisWindowTest, OverlayAndPhases) {
-    S().HarmIm[2] = S().HarmRe[2]; // harmonic 2 measured at -45 degrees
-    window->Cmdgousei_Click();
-    QPointer<Form2> form = qobject_cast<Form2*>(dialogs.modal.data());
-    const auto right = [&] { return form->Picture2->Pic().Image(); };
+    // Its menu: the marked period in grey under the sum with its figures, at opening too once
+    // on; the phases heard and seen at once; switched off, the old picture and sound.
+    const auto sum = [&] { return form->Picture2->Pic().Image(); };
     const auto played = [&] { return form->CmdPlay_Click(), fake.sound.requests.back().image; };
     form->HScroll1->setValue(5);
-    const QImage plain = right(), left = form->Picture1->Pic().Image();
+    const QImage plain = sum(), curves = form->Picture1->Pic().Image();
     const std::vector<std::uint8_t> measured = played();
     EXPECT_EQ(dialogs.Choose(form->Picture2, "元の波形を重ねる"),
               (Texts{"元の波形を重ねる|Ctrl+O", "|", "位相: 測定値|Ctrl+1", "位相: すべて 0|Ctrl+2",
                      "位相: ランダム|Ctrl+3", "|", "画像を保存…|Ctrl+S", "画像をコピー|Ctrl+C"}));
-    EXPECT_TRUE(CountColour(right(), qRgb(180, 180, 180)) > 100 &&
-                CountColour(right(), Black, {0, 0, 250, 15}) > 50);
+    EXPECT_TRUE(CountColour(sum(), qRgb(180, 180, 180)) > 100 &&
+                CountColour(sum(), Black, {0, 0, 250, 15}) > 50);
     form->mnuPhaseZero->trigger();
-    EXPECT_TRUE(form->Picture1->Pic().Image() != left && played() != measured);
+    EXPECT_TRUE(form->Picture1->Pic().Image() != curves && played() != measured);
     const auto random = (form->mnuPhaseRandom->trigger(), played());
     form->mnuPhaseRandom->trigger(); // again: new phases
     EXPECT_TRUE(played() != random && random != measured);
     form->mnuPhaseMeasured->trigger(), form->mnuOverlay->trigger();
-    EXPECT_TRUE(right() == plain && played() == measured);
+    EXPECT_TRUE(sum() == plain && played() == measured);
     form->mnuOverlay->trigger();
     EXPECT_EQ(MainWindow(fake.platform).State().Extras, S().Extras); // as saved
     form->close();
     window->Cmdgousei_Click();
     form = qobject_cast<Form2*>(dialogs.modal.data());
-    EXPECT_TRUE(form->mnuOverlay->isChecked() && CountColour(right(), qRgb(180, 180, 180)) > 100 &&
-                CountColour(right(), Red) == 0);
+    EXPECT_TRUE(form->mnuOverlay->isChecked() && CountColour(sum(), qRgb(180, 180, 180)) > 100 &&
+                CountColour(sum(), Red) == 0);
+
+    // The close button gives every bar its light blue back and discards the window.
+    form->CmdEnd->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(form);
+    EXPECT_EQ(Bars(), Marked(0, 99));
 }
