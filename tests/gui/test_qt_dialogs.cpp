@@ -19,10 +19,8 @@ template <typename W> std::shared_ptr<bool> AnswerWhenShown(std::function<void(W
     auto* timer = new QTimer(qApp); // owned by the application, so none outlives the run
     QObject::connect(timer, &QTimer::timeout, [=, ticks = 0, target = QPointer<W>()]() mutable {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<W*>(w); d && d->isVisible() && !*answered) {
-                *answered = true;
-                return answer(target = d);
-            }
+            if (auto* d = qobject_cast<W*>(w); d && d->isVisible() && !*answered)
+                return *answered = true, answer(target = d);
         const bool finished = *answered && (!target || !target->isVisible());
         if (finished || ++ticks > 250) {
             timer->stop();
