@@ -425,7 +425,6 @@ TEST_F(MainWindowTest, SettingsAndVersionDialogs) {
     window->Cmd_Settei_Click();
     auto* form = window->findChild<Form4*>();
     ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->Text1->text(), "128");
     for (QLabel* label : {form->Label1, form->Label2, form->Label3}) // headings fit, not cut
         EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width());
     form->Text1->setText("105.5");

@@ -53,12 +53,10 @@ TEST(VoiceprintAxes, TicksAndLabelsForEachZoomAndRate) {
         }
         EXPECT_EQ(got.join('|'), rows) << rate;
     }
-}
 
-// On a real screen's picture the ticks and the rows agree: a tone of 2 kHz, 2000 x 512 / rate
-// bins up (half a row under its bin's centre), stands at the tick labelled 2.00 at every zoom
-// and rate, within the design's own 1 %.
-TEST(VoiceprintAxes, AToneLiesAtTheTickOfItsFrequencyOnEveryScreen) {
+    // On a real screen's picture the ticks and the rows agree: a tone of 2 kHz, 2000 x 512 /
+    // rate bins up (half a row under its bin's centre), stands at the tick labelled 2.00 at
+    // every zoom and rate, within the design's own 1 %.
     for (const auto& [sw, sh, vzoom, rate] : {std::tuple{1280, 800, 1.0f, 22050.0},
                                               {1920, 1080, 2.0f, 44100.0},
                                               {1024, 768, 0.5f, 22050.0}}) {
