@@ -19,8 +19,7 @@ struct FakeDialogs : Dialogs {
         exclamation = withExclamation;
     }
     QString OpenFile(QWidget*, const QString& filter, const QString& startDir) override {
-        lastFilter = filter;
-        lastStartDir = startDir;
+        lastFilter = filter, lastStartDir = startDir;
         return nextPath;
     }
     bool ChoosePrinter(QWidget*, QPrinter& printer) override {
@@ -33,19 +32,23 @@ struct FakeDialogs : Dialogs {
         dialog.show();
     }
     QAction* PopupMenu(QMenu& menu, const QPoint&) override { // the item named in `choose`
-        menuTexts = menuItems = {};
+        menuItems.clear();
         QAction* chosen = nullptr;
         for (QAction* a : menu.actions()) {
-            menuTexts.push_back(a->text());
             menuItems.push_back(a->text() + '|' + a->shortcut().toString());
             if (!a->isSeparator() && a->text() == choose)
                 chosen = a;
         }
         return chosen;
     }
+    // `item` chosen from the right-button menu of `picture`; answers the menu's items.
+    std::vector<QString> Choose(auto* picture, const QString& item) {
+        choose = item;
+        emit picture->MenuRequested({});
+        return menuItems;
+    }
     QString SaveFile(QWidget*, const QString& filter, const QString& startPath) override {
-        lastFilter = filter;
-        lastStartDir = startPath;
+        lastFilter = filter, lastStartDir = startPath;
         return nextSavePath;
     }
     bool RunWithProgress(QWidget*, const QString& label,
@@ -56,7 +59,7 @@ struct FakeDialogs : Dialogs {
         return !cancelled;
     }
 
-    std::vector<QString> messages, menuTexts, menuItems, progressLabels; // items: "text|key"
+    std::vector<QString> messages, menuItems, progressLabels; // items: "text|key"
     QString nextPath, nextSavePath, lastFilter, lastStartDir, choose;
     double cancelAt = 2; // the fraction of a long task at which the user cancels it
     bool exclamation = false, acceptPrint = false; // the last message's icon

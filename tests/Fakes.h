@@ -47,7 +47,7 @@ struct FakeSoundOutput : SoundOutput {
     }
     void StopSound() override { ++stops; }
     std::vector<Request> requests;
-    bool works = true; // false: no sound can be played, as without a device
+    bool works = true;                  // false: no sound can be played, as without a device
     std::function<void()> whilePlaying; // runs once inside the next wait for a sound
     int stops = 0;
 };
@@ -57,23 +57,20 @@ struct FakeSoundOutput : SoundOutput {
 struct FakeSoundInput : SoundInput {
     Failure Start(int sampleRate) override {
         rates.push_back(sampleRate);
-        recording = startAnswer == Failure::None;
         return startAnswer;
     }
     std::vector<std::int16_t> Take() override {
-        if (pieces.empty())
-            return {};
-        std::vector<std::int16_t> piece = std::move(pieces.front());
-        pieces.erase(pieces.begin());
+        std::vector<std::int16_t> piece;
+        if (!pieces.empty())
+            piece = std::move(pieces.front()), pieces.erase(pieces.begin());
         return piece;
     }
     Failure State() const override { return state; }
-    void Stop() override { recording = false; }
+    void Stop() override {}
 
     Failure startAnswer = Failure::None, state = Failure::None;
     std::vector<std::vector<std::int16_t>> pieces;
     std::vector<int> rates;
-    bool recording = false;
 };
 
 struct FakeProgramStarter : ProgramStarter {

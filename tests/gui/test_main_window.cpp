@@ -11,7 +11,6 @@
 #include "app/MainWindow.h"
 #include "app/SettingsDialogs.h"
 #include "sound/RecorderWindow.h"
-#include "wavein/AudioFile.h"
 #include "synthesis/Form2.h"
 #include "synthesis/SynthLayout.h"
 #include "synthesis/SynthSound.h"
@@ -19,6 +18,7 @@
 #include "ui/PictureBox.h"
 #include "ui/WindowOps.h"
 #include "voiceprint/Form3.h"
+#include "wavein/AudioFile.h"
 
 #include <QTest>
 #include <QtWidgets>
@@ -61,10 +61,8 @@ protected:
     // The waves (reddish), bars and texts (bluish) on one portrait page; thin lines blend.
     void ExpectPageShowsThePlots(const QString& pdf) {
         REQUIRE_TOOL("pdftoppm");
-        QProcess render;
-        render.start(Tool("pdftoppm"),
-                     {"-png", "-r", "100", "-singlefile", pdf, dir.filePath("page")});
-        ASSERT_TRUE(render.waitForFinished(60000));
+        const QStringList args = {"-png", "-r", "100", "-singlefile", pdf, dir.filePath("page")};
+        ASSERT_EQ(QProcess::execute(Tool("pdftoppm"), args), 0);
         const QImage page(dir.filePath("page.png"));
         ASSERT_LT(page.width(), page.height());
         EXPECT_GT(Count(page, {}, [](QRgb c) { return Leads(qRed(c), qGreen(c), qBlue(c)); }), 50);
@@ -165,7 +163,7 @@ protected:
 
 } // namespace
 
-// One analysis as a student makes it, at the plots' designed sizes.
+// One analysis as a student makes it, at the plots' designed sizes, with the pictures' extras.
 TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     p3->SetOuterGeometry(104, 0, 521, 57);
     p1->SetOuterGeometry(104, 64, 520, 152);
@@ -173,6 +171,11 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     window->Picture3_MouseDown(1, 0, 100, 20); // nothing loaded: nothing happens
     window->Picture1_MouseDown(1, 0, 50, 0);
     EXPECT_TRUE(Blank(p3) && Blank(p1));
+    // Noise has no period to suggest.
+    Load("noise.wav", Mono16(8000, 4000, [](int i) { return std::fmod(4e4 * std::sin(i), 90); }));
+    window->Picture3_MouseDown(1, 0, 10, 30);
+    window->mnuSuggestPeriod->trigger();
+    EXPECT_TRUE(Messages().at(0).startsWith("はっきりした周期が見つかりません") && !S().MarkX1);
 
     Load("sum.wav", Mono16(8000, 4000, HarmonicSum));
     EXPECT_EQ(dialogs.lastFilter, OpenFileFilter);
@@ -211,6 +214,27 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     for (int j = 1; j <= 4; ++j)
         EXPECT_NEAR(170 - TopmostOf(Img(p2), Blue, 12 * j + 14), heights[j - 1], 1.0) << j;
 
+    // The note of 基本振動数 under it while switched on (レ♯ (D♯2) +49 セント for 80 Hz),
+    // kept for a new window; the harmonic table, copied and saved.
+    const QImage plain = Img(p1);
+    window->mnuNoteNames->trigger();
+    const int added = CountColour(Img(p1), Blue) - CountColour(plain, Blue);
+    EXPECT_TRUE(added > 20 && added == CountColour(Img(p1), Blue, {5, 45, 150, 20}));
+    EXPECT_TRUE(MainWindow(fake.platform).mnuNoteNames->isChecked());
+    window->mnuNoteNames->trigger();
+    EXPECT_EQ(Img(p1), plain);
+    window->mnuHarmonicTable->trigger();
+    auto* table = qobject_cast<HarmonicTableForm*>(dialogs.modal.data());
+    const std::vector<HarmonicRow> rows = HarmonicTableRows(S());
+    for (int r = 0; r < 41 * 8; ++r)
+        EXPECT_EQ(table->Table->item(r / 8, r % 8)->text(), HarmonicTableCells(rows[r / 8])[r % 8]);
+    table->CmdCopy->click();
+    dialogs.nextSavePath = dir.filePath("table.csv");
+    table->CmdSave->click();
+    QFile saved(dialogs.nextSavePath);
+    EXPECT_TRUE(saved.open(QIODevice::ReadOnly) && saved.readAll() == HarmonicTableCsv(rows) &&
+                QGuiApplication::clipboard()->text() == HarmonicTableText(rows));
+
     // A third click starts over; the old period stays analysable, the synthesis closed.
     window->Picture1_MouseDown(1, 0, 300, 0);
     EXPECT_TRUE(Blank(p2));
@@ -245,17 +269,24 @@ TEST_F(MainWindowTest, FromLoadingToTheHarmonicChart) {
     EXPECT_EQ(Messages(), (Texts{"１周期をマウスでクリックしてください"}));
 
     // A picture's menu copies it or saves it as PNG, proposed in the Pictures folder.
-    dialogs.choose = "画像をコピー";
-    emit p1->MenuRequested({});
-    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
-              Img(p1).convertToFormat(QImage::Format_RGB32));
-    dialogs.choose = "画像を保存…";
+    const auto rgb = [](const QImage& i) { return i.convertToFormat(QImage::Format_RGB32); };
+    dialogs.Choose(p1, "画像をコピー");
+    EXPECT_EQ(rgb(QGuiApplication::clipboard()->image()), rgb(Img(p1)));
     dialogs.nextSavePath = dir.filePath("strip.png");
-    emit p3->MenuRequested({});
-    EXPECT_EQ(dialogs.menuTexts, (Texts{"マイクから録音…", "", "画像を保存…", "画像をコピー"}));
+    EXPECT_EQ(dialogs.Choose(p3, "画像を保存…"),
+              (Texts{"マイクから録音…|Ctrl+R", "|", "画像を保存…|Ctrl+S", "画像をコピー|Ctrl+C"}));
     EXPECT_TRUE(dialogs.lastStartDir.endsWith("/whole-wave.png"));
-    EXPECT_EQ(QImage(dialogs.nextSavePath).convertToFormat(QImage::Format_RGB32),
-              Img(p3).convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(rgb(QImage(dialogs.nextSavePath)), rgb(Img(p3)));
+
+    // The suggested period is marked a period apart, a first mark by hand giving way to the
+    // pair.
+    EXPECT_EQ(dialogs.Choose(p1, "周期を自動で探す"),
+              (Texts{"基本振動数を音名で表示|Ctrl+N", "周期を自動で探す|Ctrl+T", "|",
+                     "画像を保存…|Ctrl+S", "画像をコピー|Ctrl+C"}));
+    const std::optional<float> x1 = S().MarkX1, x2 = S().MarkX2;
+    window->Picture1_MouseDown(1, 0, 7, 0);
+    window->mnuSuggestPeriod->trigger();
+    EXPECT_TRUE(*x2 - *x1 == 100 && S().MarkX1 == x1 && S().MarkX2 == x2);
 }
 
 // After a resize each plot shows what its new size gives; a click means what it shows.
@@ -308,6 +339,14 @@ TEST_F(MainWindowTest, ResizedWindowRedrawsItsPlotsAndPrintsThem) {
 }
 
 TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecordingAndOneNamedAtStartLoads) {
+    // Every refusal has words of its own; the unknown kind of file names the kinds read.
+    QStringList words;
+    for (int e = int(CannotOpen); e <= int(Cancelled); ++e)
+        words << LoadErrorMessage(WavError(e));
+    EXPECT_TRUE(words.removeDuplicates() == 0 && !words.contains("") &&
+                words[int(UnrecognisedFormat) - 1].startsWith(
+                    QString::fromUtf8("認識できないファイル形式です。\n読めるのは")));
+
     Load("good.wav", Mono16(8000, 4000, [](int i) { return 50 * std::sin(i * 0.1); }));
     window->Picture3_MouseDown(1, 0, 10, 10);
     const QImage wholeBefore = Img(p3);
@@ -316,7 +355,8 @@ TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecordingAndOneNamedAtStartLoa
     // A file of each kind of refusal; one in a folder gone after the dialog.
     std::map<WavError, WavCase> refused = {{CannotOpen, {"gone/a", {}, {}, CannotOpen}}};
     for (const WavCase& c : WavCases())
-        if (const WavError e = LoadRecordingBytes(c.file.data(), c.file.size(), 128).error; e != None)
+        if (const WavError e = LoadRecordingBytes(c.file.data(), c.file.size(), 128).error;
+            e != None)
             refused.try_emplace(e, c);
     for (const auto& [error, c] : refused) {
         Load(QString(c.name) + ".wav", c.file);
@@ -371,11 +411,11 @@ TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecordingAndOneNamedAtStartLoa
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &drag, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window.get(), &drop);
     QCoreApplication::processEvents();
-    EXPECT_EQ(std::pair(S().FileName, ShownName()), std::pair(dir.filePath("good.wav"), QStringLiteral("good.wav")));
+    EXPECT_EQ(std::pair(S().FileName, ShownName()),
+              std::pair(dir.filePath("good.wav"), QStringLiteral("good.wav")));
     // A name too long for the label keeps its start and its extension in view.
     const QString longName = QString(80, QChar(u'声')) + "_end.wav"; // 248 bytes
     window->OpenNamedFile(WriteFile(dir, longName, Mono16(8000, 4000, HarmonicSum)));
-    EXPECT_TRUE(Messages().empty());
     EXPECT_TRUE(ShownName().startsWith(u'声') && ShownName().endsWith("_end.wav") &&
                 ShownName().contains(QChar(0x2026)))
         << ShownName().toStdString();
@@ -385,7 +425,6 @@ TEST_F(MainWindowTest, SettingsAndVersionDialogs) {
     window->Cmd_Settei_Click();
     auto* form = window->findChild<Form4*>();
     ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->Text1->text(), "128");
     for (QLabel* label : {form->Label1, form->Label2, form->Label3}) // headings fit, not cut
         EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width());
     form->Text1->setText("105.5");
@@ -448,14 +487,6 @@ TEST_F(MainWindowTest, PlayVoiceprintAndRecorderButtons) {
     EXPECT_EQ(values, expected);
     ASSERT_EQ(fake.sound.requests.size(), 2u);
     EXPECT_EQ(fake.sound.requests[1].path, dir.filePath("two.wav"));
-    // No sound output: said once, and the bar stays at its start.
-    fake.sound.works = false;
-    const std::int64_t before = fake.clock.now;
-    window->Command2_Click();
-    EXPECT_EQ(Messages(), Texts{NoSoundMessage});
-    EXPECT_EQ(std::pair(fake.clock.now, window->ProgressBar1->value()), std::pair(before, 0));
-    fake.sound.works = true;
-    fake.sound.requests.pop_back();
 
     window->Cmd_声紋_Click();
     auto* form = qobject_cast<Form3*>(dialogs.modal.data());
@@ -466,34 +497,38 @@ TEST_F(MainWindowTest, PlayVoiceprintAndRecorderButtons) {
     form->Cmd_End->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(dialogs.modal); // closing destroys it
+    // No sound output: said once, and the bar stays at its start.
+    fake.sound.works = false;
+    const std::int64_t before = fake.clock.now;
+    window->Command2_Click();
+    EXPECT_EQ(Messages(), Texts{NoSoundMessage});
+    EXPECT_EQ(std::pair(fake.clock.now, window->ProgressBar1->value()), std::pair(before, 0));
 
     const auto restore = qScopeGuard([path = qgetenv("PATH"), home = qgetenv("HOME")] {
-        qputenv("PATH", path);
-        qputenv("HOME", home);
+        qputenv("PATH", path), qputenv("HOME", home);
     });
-    qputenv("PATH", dir.path().toLocal8Bit());
-    qputenv("HOME", dir.path().toLocal8Bit()); // takes are saved in Music/Tavrel there
+    for (const char* name : {"PATH", "HOME"}) // takes are saved in Music/Tavrel under HOME
+        qputenv(name, dir.path().toLocal8Bit());
     Script(dir, "kwave");
     window->CmdRec->click();
     EXPECT_EQ(fake.programs.started, QStringList{dir.filePath("kwave")});
 
     // None there: Tavrel's own recorder. No input is said; then a take, saved at once
     // and loaded as if chosen; one that runs on stops at 60 s; one the server breaks off
-    // is kept up to there.
+    // is kept up to there, and said.
     QFile::remove(dir.filePath("kwave"));
-    SoundInput::Failure& answer = fake.microphone.startAnswer;
     using Piece = std::vector<std::int16_t>;
-    for (const auto& [start, pieces, broken, frames, messages] :
-         {std::tuple{SoundInput::Failure::NoInputDevice, std::vector<Piece>{}, false, 0, 1u},
-          {SoundInput::Failure::None, {Piece(22050, 3277), Piece(11025, 0)}, false, 33075, 0u},
-          {SoundInput::Failure::None, {Piece(22050 * 61, 1)}, false, 22050 * 60, 0u},
-          {SoundInput::Failure::None, {Piece(4410, 1)}, true, 4410, 1u}}) {
+    using F = SoundInput::Failure;
+    for (const auto& [start, pieces, state, frames] :
+         {std::tuple{F::NoInputDevice, std::vector<Piece>{}, F::None, 0},
+          {F::None, {Piece(22050, 3277), Piece(11025, 0)}, F::None, 33075},
+          {F::None, {Piece(22050 * 61, 1)}, F::None, 22050 * 60},
+          {F::None, {Piece(4410, 1)}, F::NoServer, 4410}}) {
         window->CmdRec_Click();
         auto* rec = qobject_cast<RecorderWindow*>(dialogs.modal.data());
         ASSERT_NE(rec, nullptr);
-        answer = start;
-        fake.microphone.pieces = pieces;
-        fake.microphone.state = broken ? SoundInput::Failure::NoServer : SoundInput::Failure::None;
+        std::tie(fake.microphone.startAnswer, fake.microphone.pieces, fake.microphone.state) =
+            std::tie(start, pieces, state);
         rec->CmdStart->click();
         rec->Timer1_Timer();
         if (frames == 33075) {
@@ -501,68 +536,23 @@ TEST_F(MainWindowTest, PlayVoiceprintAndRecorderButtons) {
                       std::pair(67, QStringLiteral("1.0 秒 / 60 秒")));
             rec->CmdStop->click();
         }
-        EXPECT_EQ(Messages().size(), messages);
+        EXPECT_EQ(Messages().size(), std::size_t(start != F::None || state != F::None));
         QCoreApplication::processEvents(); // the take loads once the window has gone
         if (frames == 0) {
             EXPECT_TRUE(rec->isVisible() && !rec->CmdStop->isEnabled());
             rec->CmdClose->click();
             continue;
         }
-        EXPECT_FALSE(dialogs.modal && dialogs.modal->isVisible());
-        EXPECT_EQ(std::tuple(S().SampleCount, window->txtSamplesPerSec->text(),
-                             QFileInfo(S().FileName).path()),
-                  std::tuple(frames, QStringLiteral("22050"), dir.filePath("Music/Tavrel")));
+        EXPECT_EQ(std::tuple(dialogs.modal && dialogs.modal->isVisible(), S().SampleCount,
+                             window->txtSamplesPerSec->text(), QFileInfo(S().FileName).path()),
+                  std::tuple(false, frames, QStringLiteral("22050"), dir.filePath("Music/Tavrel")));
         EXPECT_TRUE(ShownName().startsWith(QStringLiteral("録音 20"))) << ShownName().toStdString();
     }
     EXPECT_EQ(fake.microphone.rates, std::vector<int>(4, 22050));
 }
 
-// The suggested period placed as clicks place it, and refused for noise; the note under the
-// frequency, gone when off and kept for a new window; the harmonic table, copied and saved.
-TEST_F(MainWindowTest, MagnifiedPlotAndChartExtras) {
-    Load("noise.wav", Mono16(8000, 4000, [](int i) { return std::fmod(4e4 * std::sin(i), 90); }));
-    window->Picture3_MouseDown(1, 0, 10, 30);
-    window->mnuSuggestPeriod->trigger();
-    EXPECT_TRUE(Messages().at(0).startsWith("はっきりした周期が見つかりません") && !S().MarkX1);
-    Load("sum.wav", Mono16(8000, 4000, HarmonicSum));
-    window->Picture3_MouseDown(1, 0, 10.7f, 30);
-    dialogs.choose = "周期を自動で探す";
-    emit p1->MenuRequested({});
-    EXPECT_EQ(dialogs.menuItems, (Texts{"基本振動数を音名で表示|Ctrl+N", "周期を自動で探す|Ctrl+T",
-                                        "|", "画像を保存…|Ctrl+S", "画像をコピー|Ctrl+C"}));
-    const QImage suggested = Img(p1);
-    const std::optional<float> x1 = S().MarkX1, x2 = S().MarkX2;
-    window->Picture3_MouseDown(1, 0, 10.7f, 30);
-    window->Picture1_MouseDown(1, 0, *x1, 0), window->Picture1_MouseDown(1, 0, *x2, 0);
-    EXPECT_EQ(Img(p1), suggested);
-    window->Picture1_MouseDown(1, 0, 7, 0); // a first mark by hand gives way to the pair
-    window->mnuSuggestPeriod->trigger();
-    EXPECT_TRUE(*x2 - *x1 == 100 && S().MarkX1 == x1 && S().MarkX2 == x2);
-
-    const QImage plain = Img(p1);
-    window->mnuNoteNames->trigger(); // レ♯ (D♯2) +49 セント for 80 Hz, under 基本振動数
-    const int added = CountColour(Img(p1), Blue) - CountColour(plain, Blue);
-    EXPECT_TRUE(added > 20 && added == CountColour(Img(p1), Blue, {5, 45, 150, 20}));
-    EXPECT_TRUE(MainWindow(fake.platform).mnuNoteNames->isChecked());
-    window->mnuNoteNames->trigger();
-    EXPECT_EQ(Img(p1), plain);
-
-    window->Cmd_fft_Click();
-    window->mnuHarmonicTable->trigger();
-    auto* table = qobject_cast<HarmonicTableForm*>(dialogs.modal.data());
-    const std::vector<HarmonicRow> rows = HarmonicTableRows(S());
-    for (int r = 0; r < 41 * 8; ++r)
-        EXPECT_EQ(table->Table->item(r / 8, r % 8)->text(), HarmonicTableCells(rows[r / 8])[r % 8]);
-    table->CmdCopy->click();
-    dialogs.nextSavePath = dir.filePath("table.csv");
-    table->CmdSave->click();
-    QFile saved(dialogs.nextSavePath);
-    EXPECT_TRUE(saved.open(QIODevice::ReadOnly) && saved.readAll() == HarmonicTableCsv(rows) &&
-                QGuiApplication::clipboard()->text() == HarmonicTableText(rows));
-}
-
 // Refused for a period longer than its sound holds; then N = 1, 5, 3, 1 and 64, the move
-// button, playing, and both ways of closing.
+// button, playing, both ways of closing, and the extras of its menu.
 TEST_F(SynthesisWindowTest, StepsThroughHarmonicsMovesPlaysAndCloses) {
     S().PeriodSamples = 513;
     window->Cmdgousei_Click();
@@ -616,7 +606,7 @@ TEST_F(SynthesisWindowTest, StepsThroughHarmonicsMovesPlaysAndCloses) {
     ASSERT_EQ(image.size(), SynthImageBytes);
     EXPECT_TRUE(std::equal(image.begin(), image.begin() + 58, NewSynthImage().begin()));
     EXPECT_EQ(image[58 + 60450], 103); // t = 50: -26 of 106, -24.53 rounds to -25
-    fake.sound.works = false; // no sound output: said, once
+    fake.sound.works = false;          // no sound output: said, once
     form->CmdPlay_Click();
     EXPECT_EQ(Messages(), Texts{NoSoundMessage});
 
@@ -635,50 +625,45 @@ TEST_F(SynthesisWindowTest, StepsThroughHarmonicsMovesPlaysAndCloses) {
     EXPECT_EQ(std::pair(bool(form || dialogs.modal), fake.sound.stops), std::pair(false, 1));
     EXPECT_EQ(Bars(), Marked(3, 4));
 
-    // Reopened: N = 1 in the upper place, bar 1 marked anew. The close button gives every
-    // bar its light blue back and discards the window.
+    // Reopened: N = 1 in the upper place, bar 1 marked anew.
+    S().HarmIm[2] = S().HarmRe[2]; // harmonic 2 now measured at -45 degrees
     window->Cmdgousei_Click();
     form = qobject_cast<Form2*>(dialogs.modal.data());
     ASSERT_TRUE(form);
     EXPECT_EQ(std::pair(form->Text1->text(), form->pos()),
               std::pair(QString(" 1"), SynthWindowLayout(ScreenArea()).upper));
     EXPECT_EQ(Bars(), "mccm" + Marked(0, 99).substr(4));
-    form->CmdEnd->click();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(form);
-    EXPECT_EQ(Bars(), Marked(0, 99));
-}
 
-// The marked period in grey under the sum with its figures, at opening too once on; the
-// phases heard and seen at once; switched off, the old picture and sound.
-TEST_F(SynthesisWindowTest, OverlayAndPhases) {
-    S().HarmIm[2] = S().HarmRe[2]; // harmonic 2 measured at -45 degrees
-    window->Cmdgousei_Click();
-    QPointer<Form2> form = qobject_cast<Form2*>(dialogs.modal.data());
-    const auto right = [&] { return form->Picture2->Pic().Image(); };
+    // Its menu: the marked period in grey under the sum with its figures, at opening too once
+    // on; the phases heard and seen at once; switched off, the old picture and sound.
+    const auto sum = [&] { return form->Picture2->Pic().Image(); };
     const auto played = [&] { return form->CmdPlay_Click(), fake.sound.requests.back().image; };
     form->HScroll1->setValue(5);
-    const QImage plain = right(), left = form->Picture1->Pic().Image();
+    const QImage plain = sum(), curves = form->Picture1->Pic().Image();
     const std::vector<std::uint8_t> measured = played();
-    dialogs.choose = "元の波形を重ねる";
-    emit form->Picture2->MenuRequested({});
-    EXPECT_EQ(dialogs.menuItems,
+    EXPECT_EQ(dialogs.Choose(form->Picture2, "元の波形を重ねる"),
               (Texts{"元の波形を重ねる|Ctrl+O", "|", "位相: 測定値|Ctrl+1", "位相: すべて 0|Ctrl+2",
                      "位相: ランダム|Ctrl+3", "|", "画像を保存…|Ctrl+S", "画像をコピー|Ctrl+C"}));
-    EXPECT_TRUE(CountColour(right(), qRgb(180, 180, 180)) > 100 &&
-                CountColour(right(), Black, {0, 0, 250, 15}) > 50);
+    EXPECT_TRUE(CountColour(sum(), qRgb(180, 180, 180)) > 100 &&
+                CountColour(sum(), Black, {0, 0, 250, 15}) > 50);
     form->mnuPhaseZero->trigger();
-    EXPECT_TRUE(form->Picture1->Pic().Image() != left && played() != measured);
+    EXPECT_TRUE(form->Picture1->Pic().Image() != curves && played() != measured);
     const auto random = (form->mnuPhaseRandom->trigger(), played());
     form->mnuPhaseRandom->trigger(); // again: new phases
     EXPECT_TRUE(played() != random && random != measured);
     form->mnuPhaseMeasured->trigger(), form->mnuOverlay->trigger();
-    EXPECT_TRUE(right() == plain && played() == measured);
+    EXPECT_TRUE(sum() == plain && played() == measured);
     form->mnuOverlay->trigger();
     EXPECT_EQ(MainWindow(fake.platform).State().Extras, S().Extras); // as saved
     form->close();
     window->Cmdgousei_Click();
     form = qobject_cast<Form2*>(dialogs.modal.data());
-    EXPECT_TRUE(form->mnuOverlay->isChecked() && CountColour(right(), qRgb(180, 180, 180)) > 100 &&
-                CountColour(right(), Red) == 0);
+    EXPECT_TRUE(form->mnuOverlay->isChecked() && CountColour(sum(), qRgb(180, 180, 180)) > 100 &&
+                CountColour(sum(), Red) == 0);
+
+    // The close button gives every bar its light blue back and discards the window.
+    form->CmdEnd->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(form);
+    EXPECT_EQ(Bars(), Marked(0, 99));
 }

@@ -1,11 +1,9 @@
 // The drawing rules every plot relies on, the repaints, the harmonic chart and whole wave.
 #include "analysis/HarmChart.h"
-#include "app/MainLayout.h"
 #include "ui/Canvas.h"
 #include "ui/Palette.h"
 #include "ui/PictureBox.h"
 #include "wavein/WholeWaveGeometry.h"
-#include "wavein/WavReader.h"
 #include "wavein/WholeWavePlot.h"
 
 #include "Pixels.h"
@@ -14,7 +12,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 
 using namespace tavrel;
@@ -115,12 +112,14 @@ TEST(HarmChart, BarsLabelsAndCaptionsAtTheDesignedSize) {
     EXPECT_TRUE(AnyDark(blank, QRect(235, 180, 66, 20)));
 }
 
-// Both ways of drawing the whole wave give the same pixels, spikes and clipping included.
+// Both ways of drawing the whole wave give the same pixels, spikes and clipping included,
+// also where each column holds a few samples that leap: its last one counts too.
 TEST(WholeWavePlot, ColumnsMatchThePolylinePixelForPixel) {
     for (const auto& [width, height, n, freq] : {std::tuple{300, 60, 200001, 3e-4},
                                                  {97, 40, 60001, 7e-3},
                                                  {520, 57, 400001, 2e-5},
-                                                 {64, 200, 100001, 0.05}}) {
+                                                 {64, 200, 100001, 0.05},
+                                                 {300, 90, 1501, 2.1}}) {
         FloatArray w(static_cast<std::size_t>(n));
         float peak = 0;
         for (int i = 0; i < n; ++i) {
@@ -143,38 +142,4 @@ TEST(WholeWavePlot, ColumnsMatchThePolylinePixelForPixel) {
     const WholeWaveLayout g = WholeWaveLayoutFor(60, 0.7f);
     EXPECT_EQ(std::tuple(one.Pixel(0, g.zeroY - g.amp), one.Pixel(199, g.zeroY)),
               std::tuple(Red, Red));
-}
-
-// A steady two-tone sound on a real screen's strip: every stretch of a period's columns
-// reaches 90 % of the amplitude of the samples under it (no false beat), and every column
-// spans at least 90 % of the extent of the samples it covers.
-TEST(WholeWavePlot, TwoTonesShowNoBeatThatIsNotThere) {
-    const WavLoadResult r = LoadWavFile(TAVREL_EXAMPLES_DIR "/two_tones_440_660hz.wav", 128);
-    ASSERT_EQ(r.error, WavError::None);
-    const FloatArray& w = r.wave.WaveData;
-    const QRect strip = ComputeMainLayout(1280, 800).picture3;
-    Canvas c(strip.width(), strip.height());
-    DrawWholeWave(c, w, r.wave.WavePeak, 0.7f);
-    const WholeWaveLayout g = WholeWaveLayoutFor(c.Height(), 0.7f);
-    const double perColumn = double(w.size() - 1) / c.Width();
-    const auto first = [&](int x) { return w.begin() + std::lround(std::ceil(x * perColumn)); };
-    const auto px = [&](float v) { return g.amp * double(v) / r.wave.WavePeak; }; // from zero
-    std::vector<int> drawn;       // px from the zero line, per column
-    std::vector<double> truth;
-    for (int x = 0; x < c.Width(); ++x) {
-        const int top = TopmostOf(c.Image(), Red, x);
-        ASSERT_GE(top, 0) << x;
-        int bottom = top;
-        while (bottom + 1 < c.Height() && c.Pixel(x, bottom + 1) == Red)
-            ++bottom;
-        const auto [lo, hi] = std::minmax_element(first(x), first(x + 1));
-        EXPECT_GE(bottom - top + 1, 0.9 * (px(*hi) - px(*lo))) << x;
-        drawn.push_back(std::max(g.zeroY - top, bottom - g.zeroY));
-        truth.push_back(std::max(px(*hi), -px(*lo)));
-    }
-    const long period = std::lround(std::ceil(22050 / 220.0 / perColumn)); // columns
-    for (long x = 0; x + period <= long(drawn.size()); ++x)
-        EXPECT_GE(*std::max_element(drawn.begin() + x, drawn.begin() + x + period),
-                  0.9 * *std::max_element(truth.begin() + x, truth.begin() + x + period))
-            << x;
 }

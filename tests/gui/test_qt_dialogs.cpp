@@ -7,8 +7,8 @@
 #include <QTest>
 #include <QtPrintSupport>
 #include <QtWidgets>
-#include <thread>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace tavrel;
 
@@ -19,10 +19,8 @@ template <typename W> std::shared_ptr<bool> AnswerWhenShown(std::function<void(W
     auto* timer = new QTimer(qApp); // owned by the application, so none outlives the run
     QObject::connect(timer, &QTimer::timeout, [=, ticks = 0, target = QPointer<W>()]() mutable {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<W*>(w); d && d->isVisible() && !*answered) {
-                *answered = true;
-                return answer(target = d);
-            }
+            if (auto* d = qobject_cast<W*>(w); d && d->isVisible() && !*answered)
+                return *answered = true, answer(target = d);
         const bool finished = *answered && (!target || !target->isVisible());
         if (finished || ++ticks > 250) {
             timer->stop();
@@ -69,41 +67,32 @@ TEST(QtDialogs, AnsweredAsAPersonWould) {
     EXPECT_EQ(dialogs.SaveFile(nullptr, QStringLiteral("PNG 画像|*.png"), dir.filePath("wave.png")),
               dir.filePath("picture.png"));
     QMenu menu;
-    menu.addAction("one");
-    QAction* two = menu.addAction("two");
+    QAction* two = (menu.addAction("one"), menu.addAction("two"));
     auto pick = AnswerWhenShown<QMenu>([](QMenu* m) {
-        QTest::keyClick(m, Qt::Key_Down);
-        QTest::keyClick(m, Qt::Key_Down);
-        QTest::keyClick(m, Qt::Key_Return);
+        for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return})
+            QTest::keyClick(m, key);
     });
     EXPECT_EQ(dialogs.PopupMenu(menu, QPoint(10, 10)), two);
 
     // Work done within half a second shows no dialog; longer work shows one whose cancel
     // button stops it.
-    bool sawDialog = false;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            sawDialog |= qobject_cast<QProgressDialog*>(w) && w->isVisible();
-    });
-    watch.start(10);
+    const auto quick = AnswerWhenShown<QProgressDialog>([](QProgressDialog*) {});
     EXPECT_TRUE(dialogs.RunWithProgress(nullptr, "quick", [](const Dialogs::Progress& p) {
         for (int i = 0; i <= 10; ++i)
             p(i / 10.0), std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }));
-    EXPECT_FALSE(sawDialog);
+    EXPECT_FALSE(*quick);
     auto cancel = AnswerWhenShown<QProgressDialog>([](QProgressDialog* d) {
         EXPECT_EQ(d->labelText(), "読み込み中…");
         QTimer::singleShot(100, d, [d] { d->findChild<QPushButton*>()->click(); });
     });
     bool stopped = false;
-    QElapsedTimer took;
-    took.start();
+    const QDeadlineTimer took(3000);
     EXPECT_FALSE(dialogs.RunWithProgress(nullptr, "読み込み中…", [&](const Dialogs::Progress& p) {
         for (int i = 0; i < 1000 && !stopped; ++i)
             stopped = !p(i / 1000.0), std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }));
-    EXPECT_TRUE(stopped && *cancel && took.elapsed() < 3000) << took.elapsed();
+    EXPECT_TRUE(stopped && *cancel && !took.hasExpired()) << took.remainingTime();
 
     auto* form = new Form1; // deleted when closed
     auto modal = AnswerWhenShown<Form1>([](Form1* f) { f->Cmd_End->click(); });

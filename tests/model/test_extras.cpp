@@ -23,8 +23,7 @@ using std::numbers::pi;
 static std::vector<float> Vowel(double f0, std::mt19937& rng) {
     double a[5], ph[5], p = 0; // p: their power, half the squared amplitudes
     for (int k = 1; k <= 4; ++k)
-        a[k] = (20 + rng() / 0x1p32 * 100) / k, ph[k] = 2 * pi * rng() / 0x1p32;
-    for (int k = 1; k <= 4; ++k)
+        a[k] = (20 + rng() / 0x1p32 * 100) / k, ph[k] = 2 * pi * rng() / 0x1p32,
         p += a[k] * a[k] / 2;
     std::normal_distribution<double> noise(0, std::sqrt(p / 100));
     std::vector<float> x(521);
@@ -53,10 +52,9 @@ TEST(PeriodEstimate, VowelsAndExamplesFoundNoiseGlideAndSilenceRefused) {
         for (double f0 = 80; f0 < 801; f0 *= 1.25)
             ExpectPeriod(Vowel(f0, rng), 22050 / f0, false);
     const std::pair<const char*, double> examples[] = {
-        // the two tones repeat at 220 Hz
         {"vowel_a_130hz", 130}, {"vowel_i_250hz", 250},  {"sine_440hz", 440},
         {"square_220hz", 220},  {"sawtooth_220hz", 220}, {"two_tones_440_660hz", 220}};
-    for (const auto& [name, f0] : examples) {
+    for (const auto& [name, f0] : examples) { // the two tones repeat at 220 Hz
         const FloatArray w =
             LoadWavFile(TAVREL_EXAMPLES_DIR "/" + QString(name) + ".wav", 128).wave.WaveData;
         for (int start : {700, 9000, 20000})
@@ -132,15 +130,14 @@ TEST(HarmonicTable, RowsTextAndCsv) {
     REQUIRE_TOOL("python3"); // its csv module reads the file, BOM first, to the text's numbers
     QTemporaryFile csv;
     ASSERT_TRUE(csv.open() && csv.write(HarmonicTableCsv(rows)) > 0 && csv.flush());
-    QProcess py;
-    py.start("python3", {"-c", R"(import csv, sys
+    EXPECT_EQ(QProcess::execute("python3", {"-c", R"(import csv, sys
 def values(rows): return [[c if i == 0 or j in (2, 3) or not c else float(c)
                            for j, c in enumerate(r)] for i, r in enumerate(rows)]
 text = [l.split('\t') for l in sys.argv[2].splitlines()]
 with open(sys.argv[1], encoding='utf-8', newline='') as f:
     assert f.read(1) == '\ufeff' and values(csv.reader(f)) == values(text))",
-                         csv.fileName(), HarmonicTableText(rows)});
-    EXPECT_TRUE(py.waitForFinished() && py.exitCode() == 0) << py.readAllStandardError().data();
+                                            csv.fileName(), HarmonicTableText(rows)}),
+              0);
 }
 
 // Parseval: the residual is harmonics N + 1 ... 41. Zero phases: symmetric; random: fixed by seed.
