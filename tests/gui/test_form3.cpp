@@ -7,7 +7,9 @@
 #include "ui/Canvas.h"
 #include "ui/PictureBox.h"
 #include "voiceprint/Form3.h"
+#include "voiceprint/Form3Rules.h"
 #include "voiceprint/Spectrogram.h"
+#include "voiceprint/VoiceprintAxes.h"
 #include "voiceprint/VoiceprintDrawing.h"
 #include "voiceprint/VoiceprintReadout.h"
 
@@ -107,6 +109,31 @@ TEST(VoiceprintDrawing, CellsInsideTheFrameWholeFramesOnlyEachRowInItsBin) {
     const QImage img = Drawn(s); // SpecMag keeps the last frame's spectrum, frame 1's
     for (int k = 0; k < 137; ++k)
         EXPECT_EQ(qRed(img.pixel(66, 290 - 2 * k)), GreyLevel(s.SpecMag[k + 1])) << k;
+}
+
+// On real screens the picture is no longer 329 px high: a tone of 2 kHz is still drawn
+// at the tick labelled 2.00, at every zoom and rate (within the row it falls in).
+TEST(VoiceprintDrawing, AToneLiesAtTheTickOfItsFrequencyOnEveryScreen) {
+    for (const auto& [sw, sh, vzoom, rate] : {std::tuple{1280, 800, 1.0f, 22050u},
+                                              {1920, 1080, 2.0f, 44100u},
+                                              {1024, 768, 0.5f, 22050u}}) {
+        const Form3Layout l = ComputeForm3Layout(sw, sh);
+        const int w = int(std::lround(l.pictureWidth)), h = int(std::lround(l.pictureHeight));
+        AnalysisState s = Impulses(40 * 512, 0);
+        for (int i = 0; i < s.SampleCount; ++i)
+            s.WaveData[std::size_t(i)] = float(300 * std::sin(2 * M_PI * 2000 * i / rate));
+        std::tie(s.SampleRate, s.VZoom) = std::pair(rate, vzoom);
+        const QImage img = Drawn(s, {w, h});
+        const VoiceprintAxes a = LayOutVoiceprintAxes(w, h, vzoom, 1, rate);
+        const auto label = std::find_if(a.labels.begin(), a.labels.end(),
+                                        [](const AxisText& t) { return t.text == "2.00"; });
+        ASSERT_NE(label, a.labels.end());
+        std::vector<int> darkest; // rows of the darkest grey in one column
+        for (int y = a.frame.PlotTop + 1, g = 256; y < a.frame.PlotBottom; ++y)
+            if (const int v = qRed(img.pixel(a.frame.PlotLeft + 3, y)); v <= g)
+                darkest = v < g ? std::vector{y} : (darkest.push_back(y), darkest), g = v;
+        EXPECT_NEAR((darkest.front() + darkest.back()) / 2.0, label->y + 5, 2.0) << sw << "x" << sh;
+    }
 }
 
 // Opening draws at 1/1; then the zoom buttons, with what each draws and leaves usable.

@@ -1,8 +1,10 @@
 // The drawing rules every plot relies on, the repaints, the harmonic chart and whole wave.
 #include "analysis/HarmChart.h"
+#include "app/MainLayout.h"
 #include "ui/Canvas.h"
 #include "ui/Palette.h"
 #include "ui/PictureBox.h"
+#include "wavein/WavReader.h"
 #include "wavein/WholeWaveGeometry.h"
 #include "wavein/WholeWavePlot.h"
 
@@ -142,4 +144,22 @@ TEST(WholeWavePlot, ColumnsMatchThePolylinePixelForPixel) {
     const WholeWaveLayout g = WholeWaveLayoutFor(60, 0.7f);
     EXPECT_EQ(std::tuple(one.Pixel(0, g.zeroY - g.amp), one.Pixel(199, g.zeroY)),
               std::tuple(Red, Red));
+}
+
+// A steady two-tone sound on a real screen's strip shows no beat that is not in it:
+// each column spans at least 90 % of the extent of the samples it covers.
+TEST(WholeWavePlot, TwoTonesShowNoBeatThatIsNotThere) {
+    const WavLoadResult r = LoadWavFile(TAVREL_EXAMPLES_DIR "/two_tones_440_660hz.wav", 128);
+    ASSERT_EQ(r.error, WavError::None);
+    const FloatArray& w = r.wave.WaveData;
+    const QRect strip = ComputeMainLayout(1280, 800).picture3;
+    Canvas c(strip.width(), strip.height());
+    DrawWholeWave(c, w, r.wave.WavePeak, 0.7f);
+    const double perColumn = double(w.size() - 1) / c.Width(),
+                 px = double(WholeWaveLayoutFor(c.Height(), 0.7f).amp) / r.wave.WavePeak;
+    for (int x = 0; x < c.Width(); ++x) {
+        const auto [lo, hi] = std::minmax_element(w.begin() + long(std::ceil(x * perColumn)),
+                                                  w.begin() + long(std::ceil((x + 1) * perColumn)));
+        EXPECT_GE(CountColour(c.Image(), Red, {x, 0, 1, c.Height()}), 0.9 * px * (*hi - *lo)) << x;
+    }
 }
