@@ -3,6 +3,7 @@
 #include "state/Numbers.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -27,6 +28,18 @@ QString ElapsedText(std::int64_t samples) {
     return QStringLiteral("%1 秒 / %2 秒")
         .arg(FormatFixed1(double(samples) / RecorderRate))
         .arg(RecorderLongestSeconds);
+}
+
+QString ShortFolderName(const QString& folder, const QString& home) {
+    const QString root = QDir::toNativeSeparators(QDir::cleanPath(home));
+    const QChar sep = QDir::separator();
+    if (root.isEmpty() || root == sep)
+        return folder;
+    if (folder == root)
+        return QStringLiteral("~");
+    if (folder.startsWith(root + sep))
+        return QStringLiteral("~") + folder.mid(root.size());
+    return folder;
 }
 
 } // namespace tavrel

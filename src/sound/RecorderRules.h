@@ -29,4 +29,8 @@ QString RecordingFileName(const QDateTime& at);
 // "12.3 秒 / 60 秒" for the samples recorded so far.
 QString ElapsedText(std::int64_t samples);
 
+// The folder as the window names it: "~/Music/Tavrel" inside the home folder
+// (and only there: "/home/anna2" is not inside "/home/anna"), else whole.
+QString ShortFolderName(const QString& folder, const QString& home);
+
 } // namespace tavrel

@@ -62,10 +62,16 @@ RecorderWindow::RecorderWindow(SoundInput& input, Dialogs& dialogs, QWidget* par
     Meter->setTextVisible(false);
     lblElapsed = new QLabel(ElapsedText(0), this);
     lblElapsed->setGeometry(16, 56, 308, 17);
-    lblFolder = new QLabel(
-        QStringLiteral("保存先: %1").arg(QDir::toNativeSeparators(SaveFolder())), this);
+    // The folder's full path fits the window seldom: the home folder reads
+    // as "~", and what is still too long loses its middle; the tooltip
+    // keeps it whole.
+    const QString folder = QDir::toNativeSeparators(SaveFolder());
+    lblFolder = new QLabel(this);
     lblFolder->setGeometry(16, 78, 308, 17);
-    lblFolder->setToolTip(lblFolder->text());
+    lblFolder->setText(lblFolder->fontMetrics().elidedText(
+        QStringLiteral("保存先: %1").arg(ShortFolderName(folder, QDir::homePath())),
+        Qt::ElideMiddle, lblFolder->width()));
+    lblFolder->setToolTip(folder);
     CmdStart = new QPushButton(QStringLiteral("録音開始(&S)"), this);
     CmdStart->setGeometry(16, 108, 97, 25);
     CmdStop = new QPushButton(QStringLiteral("停止(&T)"), this);

@@ -66,6 +66,11 @@ TEST(Recorder, LevelNameAndTheSavedFile) {
     EXPECT_EQ(RecordingFileName(QDateTime({2026, 12, 7}, {9, 41, 5})),
               QStringLiteral("録音 2026-12-07 09.41.05.wav"));
     EXPECT_EQ(ElapsedText(RecorderRate * 12 + RecorderRate / 4), QStringLiteral("12.2 秒 / 60 秒"));
+    for (const auto& [folder, shown] :
+         {std::pair{"/home/anna/Music/Tavrel", "~/Music/Tavrel"}, {"/home/anna", "~"},
+          {"/home/anna2/Tavrel", "/home/anna2/Tavrel"}, {"/tmp/Tavrel", "/tmp/Tavrel"}})
+        EXPECT_EQ(ShortFolderName(QString::fromUtf8(folder), QStringLiteral("/home/anna/")),
+                  QString::fromUtf8(shown));
     const std::int16_t samples[] = {0, 6400, -32768, 32767};
     const std::vector<std::uint8_t> wav = Pcm16MonoWav(samples, RecorderRate);
     const WavLoadResult r = LoadWavBytes(wav.data(), wav.size(), 0); // refused: no samples
