@@ -64,7 +64,13 @@ float ToWave(float* p, std::size_t n, std::int16_t refLevel) {
     return *std::max_element(lane, lane + 8);
 }
 
-WavLoadResult Decode(MediaDecoder& d, std::int16_t refLevel, const LoadProgress& progress) {
+// A WAV file cut short is refused, as the WAV reader refuses its own; a
+// recording of any other kind cut short (an interrupted download or copy)
+// gives what it holds, as players play it.
+enum class Cut { Refused, Kept };
+
+WavLoadResult Decode(MediaDecoder& d, std::int16_t refLevel, Cut cut,
+                     const LoadProgress& progress) {
     WavLoadResult result;
     auto fail = [&result](WavError e) {
         result.error = e;
@@ -121,12 +127,12 @@ WavLoadResult Decode(MediaDecoder& d, std::int16_t refLevel, const LoadProgress&
     } catch (const std::length_error&) {
         return fail(WavError::OutOfMemory);
     }
-    // A file that stops well short of the length its header gives was cut,
-    // as a WAV file whose data runs past its end; codecs' own padding and
-    // delay make the figures differ by a little, and a guess from the
-    // bitrate says nothing.
+    // A file that stops well short of the length its header gives was cut;
+    // codecs' own padding and delay make the figures differ by a little, and
+    // a guess from the bitrate says nothing.
     const std::int64_t declared = d.DeclaredFrames(&fromBitrate);
-    if (!fromBitrate && std::int64_t(frames) + declared / 50 + d.SampleRate() / 10 < declared)
+    if (cut == Cut::Refused && !fromBitrate &&
+        std::int64_t(frames) + declared / 50 + d.SampleRate() / 10 < declared)
         return fail(WavError::DataTruncated);
     if (frames == 0)
         return fail(WavError::NoAudio);
@@ -173,7 +179,8 @@ WavLoadResult LoadRecordingFile(const QString& path, std::int16_t refLevel,
     }
     std::unique_ptr<MediaDecoder> d;
     const WavError e = MediaDecoder::OpenFile(path, MediaDecoder::Layout::Planar, d);
-    WavLoadResult r = d ? Decode(*d, refLevel, progress) : Refused(e);
+    WavLoadResult r = d ? Decode(*d, refLevel, wav ? Cut::Refused : Cut::Kept, progress)
+                        : Refused(e);
     if (wav)
         return AsWavRefusal(std::move(r));
     return r; // moved: a conditional expression here would copy the wave
@@ -189,7 +196,8 @@ WavLoadResult LoadRecordingBytes(const std::uint8_t* data, std::size_t size, std
     }
     std::unique_ptr<MediaDecoder> d;
     const WavError e = MediaDecoder::OpenBytes(data, size, MediaDecoder::Layout::Planar, d);
-    WavLoadResult r = d ? Decode(*d, refLevel, progress) : Refused(e);
+    WavLoadResult r = d ? Decode(*d, refLevel, wav ? Cut::Refused : Cut::Kept, progress)
+                        : Refused(e);
     if (wav)
         return AsWavRefusal(std::move(r));
     return r; // moved: a conditional expression here would copy the wave

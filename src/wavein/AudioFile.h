@@ -33,7 +33,8 @@ namespace tavrel {
 // (neither a WAV nor anything FFmpeg knows), NoAudio (a known kind of file,
 // a video without a sound track for instance, from which no sound could be
 // decoded), BadHeader (an absurd sample rate or channel count), DataTruncated
-// (the sound ends where the file was cut or could not be read), TooFewFrames,
+// (a WAV file's sound ends well before its header says; a recording of
+// another kind cut short loads what it holds, as players play it), TooFewFrames,
 // TooLarge, OutOfMemory, Cancelled. A WAV file whose encoding FFmpeg does not
 // know either keeps the WAV reader's UnsupportedFormat.
 WavLoadResult LoadRecordingFile(const QString& path, std::int16_t refLevel,

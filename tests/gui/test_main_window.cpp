@@ -24,6 +24,8 @@
 #include <QtWidgets>
 
 #include <map>
+#include <random>
+#include <tuple>
 
 using namespace tavrel;
 using namespace tavrel::test;
@@ -352,20 +354,30 @@ TEST_F(MainWindowTest, RefusedFilesKeepThePreviousRecordingAndOneNamedAtStartLoa
     const QImage wholeBefore = Img(p3);
     const FloatArray dataBefore = S().WaveData;
 
-    // A file of each kind of refusal; one in a folder gone after the dialog.
+    // A file of each kind of refusal; one in a folder gone after the dialog; random
+    // bytes named as an MP3 and an empty FLAC.
     std::map<WavError, WavCase> refused = {{CannotOpen, {"gone/a", {}, {}, CannotOpen}}};
     for (const WavCase& c : WavCases())
         if (const WavError e = LoadRecordingBytes(c.file.data(), c.file.size(), 128).error;
             e != None)
             refused.try_emplace(e, c);
-    for (const auto& [error, c] : refused) {
-        Load(QString(c.name) + ".wav", c.file);
+    std::vector<std::tuple<QString, Bytes, WavError>> files;
+    for (const auto& [error, c] : refused)
+        files.emplace_back(QString(c.name) + ".wav", c.file, error);
+    std::mt19937 noise(7);
+    Bytes randomBytes(10000);
+    for (auto& b : randomBytes)
+        b = std::uint8_t(noise());
+    files.emplace_back("noise.mp3", randomBytes, UnrecognisedFormat);
+    files.emplace_back("empty.flac", Bytes(), UnrecognisedFormat);
+    for (const auto& [name, file, error] : files) {
+        Load(name, file);
         EXPECT_EQ(std::pair(Messages(), dialogs.exclamation),
                   std::pair(Texts{LoadErrorMessage(error)}, error == UnrecognisedFormat))
-            << c.name;
+            << name.toStdString();
         EXPECT_EQ((Texts{ShownName(), window->txtSamplesPerSec->text()}),
                   (Texts{"good.wav", "8000"}));
-        EXPECT_TRUE(S().WaveData == dataBefore && Img(p3) == wholeBefore && Blank(p1)) << c.name;
+        EXPECT_TRUE(S().WaveData == dataBefore && Img(p3) == wholeBefore && Blank(p1)) << name.toStdString();
     }
 
     // A load cancelled in its progress dialog changes nothing and says nothing.

@@ -115,7 +115,6 @@ TEST(AudioFile, EveryKindOfRecording) {
     const std::pair<Bytes, WavError> refusals[] = {
         {{}, UnrecognisedFormat},
         {{'K', 'e', 'i', 'n', ' ', 'T', 'o', 'n', '\n'}, UnrecognisedFormat},
-        {{flac.begin(), flac.begin() + flac.size() / 2}, DataTruncated},
         {{m4a.begin(), m4a.begin() + m4a.size() / 2}, NoAudio},
         {Wav(0x1234, 1, 8, Bytes(8)), UnsupportedFormat}, // unknown to FFmpeg too
     };
@@ -123,6 +122,24 @@ TEST(AudioFile, EveryKindOfRecording) {
         const WavLoadResult r = LoadRecordingBytes(file.data(), file.size(), 0);
         EXPECT_EQ(std::pair(r.error, r.wave.WaveData.size()), std::pair(error, std::size_t(0)))
             << file.size() << " bytes";
+    }
+    // A recording cut short loads what it holds, as players play it; a WAV file
+    // cut short is refused, as the WAV reader refuses its own.
+    for (const char* name : {"a.flac", "e.mp3", "l.wav"}) {
+        const Bytes whole = Contents(dir.filePath(name));
+        const WavLoadResult all = LoadRecordingBytes(whole.data(), whole.size(), 0),
+                            cut = LoadRecordingBytes(whole.data(), whole.size() * 3 / 4, 0);
+        if (QString(name).endsWith(".wav")) {
+            EXPECT_EQ(cut.error, DataTruncated);
+            continue;
+        }
+        const std::int32_t n = cut.wave.SampleCount;
+        EXPECT_TRUE(cut.error == None && n > all.wave.SampleCount / 4 &&
+                    n < all.wave.SampleCount * 9 / 10)
+            << name << " " << n;
+        EXPECT_TRUE(std::equal(cut.wave.WaveData.begin(), cut.wave.WaveData.end(),
+                               all.wave.WaveData.begin()))
+            << name;
     }
     EXPECT_EQ(LoadRecordingFile(Make(dir, "b.mp4", 8000, "-an", true), 0).error, NoAudio);
     EXPECT_EQ(LoadRecordingFile(dir.filePath("none"), 0).error, CannotOpen);
