@@ -1,13 +1,15 @@
 #include "sound/PcmSource.h"
 
-#include "wavein/DecodedAudioStream.h"
+#include "wavein/MediaDecoder.h"
 #include "wavein/WavReader.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <algorithm>
 #include <array>
+#include <new>
 #include <optional>
+#include <vector>
 
 namespace tavrel {
 
@@ -68,22 +70,59 @@ private:
     qint64 m_offset;
 };
 
-// Any other recording, decoded by FFmpeg as it plays.
+// Any other recording, decoded by FFmpeg as it plays: every channel,
+// interleaved, at full scale +-1; one decoded packet at a time, never the
+// whole sound.
 class DecodedSource final : public PcmSource {
 public:
-    explicit DecodedSource(std::unique_ptr<DecodedAudioStream> stream)
-        : m_stream(std::move(stream)) {}
+    explicit DecodedSource(std::unique_ptr<MediaDecoder> decoder) : m_decoder(std::move(decoder)) {}
 
-    int SampleRate() const override { return m_stream->SampleRate(); }
-    int Channels() const override { return m_stream->Channels(); }
+    int SampleRate() const override { return m_decoder->SampleRate(); }
+    int Channels() const override { return m_decoder->Channels(); }
     PcmEncoding Encoding() const override { return PcmEncoding::F32; }
     std::int64_t Frames() const override { return -1; }
+
     std::size_t Read(std::uint8_t* out, std::size_t frames) override {
-        return m_stream->Read(reinterpret_cast<float*>(out), frames);
+        float* interleaved = reinterpret_cast<float*>(out);
+        const std::size_t channels = std::size_t(Channels());
+        std::size_t done = 0;
+        while (done < frames) {
+            if (m_pendingAt == m_pendingFrames && !DecodeNext())
+                break;
+            const std::size_t k = std::min(frames - done, m_pendingFrames - m_pendingAt);
+            std::copy_n(m_pending.data() + m_pendingAt * channels, k * channels,
+                        interleaved + done * channels);
+            m_pendingAt += k;
+            done += k;
+        }
+        return done;
     }
 
 private:
-    std::unique_ptr<DecodedAudioStream> m_stream;
+    // The next packet into m_pending; false at the end (or where the rest of
+    // the file cannot be decoded).
+    bool DecodeNext() {
+        const std::size_t channels = std::size_t(Channels());
+        const std::size_t room = m_decoder->Decode();
+        if (room == 0)
+            return false;
+        try {
+            if (m_pending.size() < room * channels)
+                m_pending.resize(room * channels);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        float* p = m_pending.data();
+        m_pendingFrames = m_decoder->Convert(&p);
+        m_pendingAt = 0;
+        std::transform(p, p + m_pendingFrames * channels, p, ClampFullScale);
+        return true;
+    }
+
+    std::unique_ptr<MediaDecoder> m_decoder;
+    std::vector<float> m_pending; // a decoded packet, interleaved
+    std::size_t m_pendingFrames = 0;
+    std::size_t m_pendingAt = 0; // frames of it already read
 };
 
 std::unique_ptr<PcmSource> OpenWav(std::unique_ptr<QIODevice> device, const WavLoadResult& probe) {
@@ -113,9 +152,10 @@ std::size_t BytesPerSample(PcmEncoding e) {
 std::unique_ptr<PcmSource> OpenPcmSource(const QString& path) {
     if (std::unique_ptr<PcmSource> wav = OpenWav(std::make_unique<QFile>(path), ProbeWavFile(path)))
         return wav;
-    if (std::unique_ptr<DecodedAudioStream> stream = DecodedAudioStream::Open(path))
-        return std::make_unique<DecodedSource>(std::move(stream));
-    return nullptr;
+    std::unique_ptr<MediaDecoder> decoder;
+    if (MediaDecoder::OpenFile(path, MediaDecoder::Layout::Interleaved, decoder) != WavError::None)
+        return nullptr;
+    return std::make_unique<DecodedSource>(std::move(decoder));
 }
 
 std::unique_ptr<PcmSource> OpenPcmImage(const std::uint8_t* image, std::size_t size) {

@@ -14,8 +14,8 @@ constexpr pa_usec_t PieceUs = 30000;
 
 class PulseSoundInput::Recorder final : public PulseWorker {
 public:
-    Recorder(std::string server, int rate)
-        : PulseWorker(std::move(server)), m_spec{PA_SAMPLE_S16LE, std::uint32_t(rate), 1} {}
+    Recorder(std::string server, const pa_sample_spec& spec)
+        : PulseWorker(std::move(server)), m_spec(spec) {}
 
     std::vector<std::int16_t> Take() {
         std::lock_guard lock(m_mutex);
@@ -95,7 +95,7 @@ SoundInput::Failure PulseSoundInput::Start(int sampleRate) {
     m_refused = sampleRate > 0 && pa_sample_spec_valid(&spec) ? Failure::None : Failure::Broken;
     if (m_refused != Failure::None)
         return m_refused;
-    m_recorder = std::make_shared<Recorder>(m_server, sampleRate);
+    m_recorder = std::make_shared<Recorder>(m_server, spec);
     const Failure f = m_workers.Start(m_recorder)
                           ? FailureOf(m_recorder->WaitConnected(PulseWorker::ConnectMs))
                           : Failure::Broken;

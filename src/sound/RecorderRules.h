@@ -4,6 +4,7 @@
 // the name a recording is saved under.
 
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -14,6 +15,8 @@ namespace tavrel {
 // The rate the voiceprint's scales were drawn up for, mono, 16-bit.
 inline constexpr int RecorderRate = 22050;          // samples per second
 inline constexpr int RecorderLongestSeconds = 60;   // recording stops by itself here
+inline constexpr std::size_t RecorderLongestSamples =
+    std::size_t(RecorderRate) * RecorderLongestSeconds;
 inline constexpr int RecorderLevelFloorDb = -60;    // the meter's empty end, dB of full scale
 
 // The meter's reading for a fragment of samples, 0 ... 100: the fragment's

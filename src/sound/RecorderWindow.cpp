@@ -130,9 +130,7 @@ void RecorderWindow::Timer1_Timer() {
     m_take.insert(m_take.end(), piece.begin(), piece.end());
     if (!piece.empty())
         Meter->setValue(LevelPercent(piece));
-    const auto longest = std::size_t(RecorderRate) * RecorderLongestSeconds;
-    if (m_take.size() >= longest) {
-        m_take.resize(longest);
+    if (m_take.size() >= RecorderLongestSamples) {
         Finish(QString());
         return;
     }
@@ -163,7 +161,7 @@ void RecorderWindow::Finish(const QString& why) {
     m_input.Stop();
     const std::vector<std::int16_t> rest = m_input.Take();
     m_take.insert(m_take.end(), rest.begin(), rest.end());
-    m_take.resize(std::min(m_take.size(), std::size_t(RecorderRate) * RecorderLongestSeconds));
+    m_take.resize(std::min(m_take.size(), RecorderLongestSamples));
     ShowRecording(false);
     Meter->setValue(0);
     lblElapsed->setText(ElapsedText(std::int64_t(m_take.size())));

@@ -3,11 +3,9 @@
 #include "state/Numbers.h"
 #include "wavein/MediaDecoder.h"
 
-#include <QFile>
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <new>
 #include <stdexcept>
@@ -27,10 +25,6 @@ constexpr std::int64_t MaxFramesPerByte = 256;
 // before its sound fills the memory.
 constexpr std::int64_t MaxDecodedPerByte = 65536;
 
-bool IsRiffWave(const char* head, std::size_t n) {
-    return n >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0;
-}
-
 // Frames to make room for at first. The pages of a FloatArray cost nothing
 // until they are written, so a generous guess costs no memory, while a short
 // one costs a copy of all that was decoded; the container's own figure is
@@ -47,21 +41,10 @@ std::int64_t FirstRoom(const MediaDecoder& d) {
 }
 
 // Turns a run of full-scale floats into WaveData in place and returns its
-// largest magnitude; eight lanes, so that the compiler can keep them in one
-// vector register.
+// largest magnitude.
 float ToWave(float* p, std::size_t n, std::int16_t refLevel) {
-    float lane[8] = {};
-    std::size_t i = 0;
-    for (; i + 8 <= n; i += 8)
-        for (std::size_t k = 0; k < 8; ++k) {
-            p[i + k] = FloatSampleToWave(p[i + k], refLevel);
-            lane[k] = std::max(lane[k], std::fabs(p[i + k]));
-        }
-    for (; i < n; ++i) {
-        p[i] = FloatSampleToWave(p[i], refLevel);
-        lane[0] = std::max(lane[0], std::fabs(p[i]));
-    }
-    return *std::max_element(lane, lane + 8);
+    std::transform(p, p + n, p, [refLevel](float f) { return FloatSampleToWave(f, refLevel); });
+    return MaxAbs(p, n);
 }
 
 // A WAV file cut short is refused, as the WAV reader refuses its own; a
@@ -146,16 +129,24 @@ WavLoadResult Decode(MediaDecoder& d, std::int16_t refLevel, Cut cut,
     return result;
 }
 
-// A WAV file FFmpeg cannot read either keeps the WAV reader's own word.
-WavLoadResult AsWavRefusal(WavLoadResult r) {
-    if (r.error == WavError::UnrecognisedFormat || r.error == WavError::NoAudio)
+// The WAV reader's answer when it reads the file, else FFmpeg's; a WAV file
+// FFmpeg cannot read either keeps the WAV reader's own word.
+template <class ReadWav, class OpenDecoder>
+WavLoadResult Load(ReadWav readWav, OpenDecoder openDecoder, std::int16_t refLevel,
+                   const LoadProgress& progress) {
+    WavLoadResult r = readWav();
+    if (r.error != WavError::NotRiffWave && r.error != WavError::UnsupportedFormat)
+        return r;
+    const bool wav = r.error == WavError::UnsupportedFormat;
+    std::unique_ptr<MediaDecoder> d;
+    if (const WavError e = openDecoder(d); !d) {
+        r.error = e;
+        r.wave = LoadedWave();
+    } else {
+        r = Decode(*d, refLevel, wav ? Cut::Refused : Cut::Kept, progress);
+    }
+    if (wav && (r.error == WavError::UnrecognisedFormat || r.error == WavError::NoAudio))
         r.error = WavError::UnsupportedFormat;
-    return r;
-}
-
-WavLoadResult Refused(WavError e) {
-    WavLoadResult r;
-    r.error = e;
     return r;
 }
 
@@ -163,44 +154,20 @@ WavLoadResult Refused(WavError e) {
 
 WavLoadResult LoadRecordingFile(const QString& path, std::int16_t refLevel,
                                 const LoadProgress& progress) {
-    char head[12];
-    std::size_t got = 0;
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return Refused(WavError::CannotOpen);
-        got = std::size_t(std::max<qint64>(0, file.read(head, sizeof head)));
-    }
-    const bool wav = IsRiffWave(head, got);
-    if (wav) {
-        WavLoadResult r = LoadWavFile(path, refLevel, progress);
-        if (r.error != WavError::UnsupportedFormat)
-            return r;
-    }
-    std::unique_ptr<MediaDecoder> d;
-    const WavError e = MediaDecoder::OpenFile(path, MediaDecoder::Layout::Planar, d);
-    WavLoadResult r = d ? Decode(*d, refLevel, wav ? Cut::Refused : Cut::Kept, progress)
-                        : Refused(e);
-    if (wav)
-        return AsWavRefusal(std::move(r));
-    return r; // moved: a conditional expression here would copy the wave
+    return Load([&] { return LoadWavFile(path, refLevel, progress); },
+                [&](std::unique_ptr<MediaDecoder>& d) {
+                    return MediaDecoder::OpenFile(path, MediaDecoder::Layout::Planar, d);
+                },
+                refLevel, progress);
 }
 
 WavLoadResult LoadRecordingBytes(const std::uint8_t* data, std::size_t size, std::int16_t refLevel,
                                  const LoadProgress& progress) {
-    const bool wav = data && IsRiffWave(reinterpret_cast<const char*>(data), size);
-    if (wav) {
-        WavLoadResult r = LoadWavBytes(data, size, refLevel, progress);
-        if (r.error != WavError::UnsupportedFormat)
-            return r;
-    }
-    std::unique_ptr<MediaDecoder> d;
-    const WavError e = MediaDecoder::OpenBytes(data, size, MediaDecoder::Layout::Planar, d);
-    WavLoadResult r = d ? Decode(*d, refLevel, wav ? Cut::Refused : Cut::Kept, progress)
-                        : Refused(e);
-    if (wav)
-        return AsWavRefusal(std::move(r));
-    return r; // moved: a conditional expression here would copy the wave
+    return Load([&] { return LoadWavBytes(data, size, refLevel, progress); },
+                [&](std::unique_ptr<MediaDecoder>& d) {
+                    return MediaDecoder::OpenBytes(data, size, MediaDecoder::Layout::Planar, d);
+                },
+                refLevel, progress);
 }
 
 } // namespace tavrel

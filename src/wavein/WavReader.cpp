@@ -275,24 +275,6 @@ Converter ConverterFor(SampleLayout l, unsigned channels) {
     }
 }
 
-// Largest magnitude in a run; eight lanes so that the compiler can keep them
-// in one vector register.
-float MaxAbs(const float* p, std::size_t n) {
-    float lane[8] = {};
-    std::size_t i = 0;
-    for (; i + 8 <= n; i += 8)
-        for (int k = 0; k < 8; ++k) {
-            const float a = std::fabs(p[i + k]);
-            lane[k] = lane[k] < a ? a : lane[k];
-        }
-    float m = 0;
-    for (float v : lane)
-        m = std::max(m, v);
-    for (; i < n; ++i)
-        m = std::max(m, std::fabs(p[i]));
-    return m;
-}
-
 std::optional<Chunk> FirstNamed(const std::vector<Chunk>& chunks, const char* name) {
     for (const Chunk& c : chunks)
         if (c.Is(name))
@@ -424,6 +406,23 @@ float FromScaled16(double v, std::int16_t refLevel) {
 }
 
 } // namespace
+
+// Eight lanes, so that the compiler can keep them in one vector register.
+float MaxAbs(const float* p, std::size_t n) {
+    float lane[8] = {};
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8)
+        for (int k = 0; k < 8; ++k) {
+            const float a = std::fabs(p[i + k]);
+            lane[k] = lane[k] < a ? a : lane[k];
+        }
+    float m = 0;
+    for (float v : lane)
+        m = std::max(m, v);
+    for (; i < n; ++i)
+        m = std::max(m, std::fabs(p[i]));
+    return m;
+}
 
 void DecodeMono8(const std::uint8_t* raw, std::size_t frames, std::int16_t refLevel, float* out) {
     DecodeStereo8(raw, frames, 1, refLevel, out);

@@ -101,14 +101,22 @@ void DecodeInt32(const std::uint8_t* raw, std::size_t frames, std::size_t frameB
 void DecodeFloat32(const std::uint8_t* raw, std::size_t frames, std::size_t frameBytes,
                    std::int16_t refLevel, float* out);
 
+// The largest magnitude in a run of WaveData.
+float MaxAbs(const float* p, std::size_t n);
+
+// A float sample of full scale +-1 as every player of the program takes it:
+// clamped into full scale, so a lossy codec's overshoot cannot wrap around,
+// and non-finite values as 0. With no branch, loops over it can be vectorised.
+inline float ClampFullScale(float f) {
+    return std::fabs(f) <= FLT_MAX ? std::clamp(f, -1.0f, 1.0f) : 0.0f;
+}
+
 // One float sample of full scale +-1 as DecodeFloat32 turns it into WaveData:
 // every decoder that gives floats shares it, so one sound gives one wave.
-// Non-finite values count as 0. Float arithmetic alone gives what the exact
-// value rounds to, since x 32768 and / 64 are exact and the one subtraction
-// rounds once; with no branch, loops over it can be vectorised.
+// Float arithmetic alone gives what the exact value rounds to, since x 32768
+// and / 64 are exact and the one subtraction rounds once.
 inline float FloatSampleToWave(float f, std::int16_t refLevel) {
-    const float v = std::fabs(f) <= FLT_MAX ? std::clamp(f, -1.0f, 1.0f) : 0.0f;
-    return (v * 32768.0f - float(refLevel)) * (1.0f / 64.0f);
+    return (ClampFullScale(f) * 32768.0f - float(refLevel)) * (1.0f / 64.0f);
 }
 
 } // namespace tavrel

@@ -3,11 +3,12 @@
 // the second, so that a wrong or mixed channel shows.
 #include "Tools.h"
 #include "WavCases.h"
+#include "sound/PcmSource.h"
 #include "wavein/AudioFile.h"
-#include "wavein/DecodedAudioStream.h"
 
 #include <QProcess>
 #include <cmath>
+#include <tuple>
 
 using namespace tavrel;
 using namespace wavtest;
@@ -95,19 +96,20 @@ TEST(AudioFile, EveryKindOfRecording) {
                             [](float v) { return v == (8192 - 100) / 64.0f; }));
 
     // Playing takes every channel, interleaved, at full scale 1.
-    auto stream = DecodedAudioStream::Open(dir.filePath("b.flac"));
-    ASSERT_TRUE(stream);
-    EXPECT_EQ(std::pair(stream->SampleRate(), stream->Channels()), std::pair(44100, 2));
+    const std::unique_ptr<PcmSource> source = OpenPcmSource(dir.filePath("b.flac"));
+    ASSERT_TRUE(source);
+    EXPECT_EQ(std::tuple(source->SampleRate(), source->Channels(), source->Encoding()),
+              std::tuple(44100, 2, PcmEncoding::F32));
     std::vector<float> piece(2 * 1000);
     std::size_t frames = 0, got;
     double worst = 0;
-    while ((got = stream->Read(piece.data(), 1000)) != 0) {
+    while ((got = source->Read(reinterpret_cast<std::uint8_t*>(piece.data()), 1000)) != 0) {
         for (std::size_t k = 0; k < 2 * got; ++k)
             worst = std::max(worst, std::fabs(piece[k] - Tone(int(k % 2), frames + k / 2, 44100)));
         frames += got;
     }
     EXPECT_TRUE(frames == 22050 && worst < 1e-6) << frames << " " << worst;
-    EXPECT_FALSE(DecodedAudioStream::Open(dir.filePath("none")));
+    EXPECT_FALSE(OpenPcmSource(dir.filePath("none")));
 
     // A refusal is a typed error with no wave: wrong kinds, broken files, no sound.
     const Bytes flac = Contents(dir.filePath("a.flac")),
