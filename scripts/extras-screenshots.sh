@@ -15,33 +15,17 @@
 #   bash scripts/extras-screenshots.sh [build folder, default build]
 # SCREEN=1920x1080 OUT=/tmp/shots takes them on another screen size, elsewhere.
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-build}
-case "$build" in /*) ;; *) build="$here/$build" ;; esac
+# shellcheck source=scripts/screen.sh
+source "$(dirname "$0")/screen.sh"
+screen_begin "${1:-build}"
 screen=${SCREEN:-1024x768}
-out=${OUT:-$here/docs}
-mkdir -p "$out"
-for tool in Xvfb openbox xdotool import; do
-    command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
-done
-work=$(mktemp -d)
-display=:$((90 + RANDOM % 400))
-export DISPLAY=$display
 export XDG_CONFIG_HOME=$work/config
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-Xvfb "$display" -screen 0 "${screen}x24" -nolisten tcp >/dev/null 2>&1 & pids+=($!)
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 & pids+=($!)
-sleep 1.5
+start_screen "$screen"
+
 # No sound is played; without a server the program carries on silently.
 PULSE_SERVER=unix:/nonexistent "$build/tavrel" "$here/examples/vowel_a_130hz.wav" \
     >/dev/null 2>&1 & pids+=($!)
-main=$(xdotool search --sync --name '^Tavrel$' | head -1)
+find_window '^Tavrel$' >/dev/null
 sleep 3
 
 click() { xdotool mousemove "$1" "$2" click "${4:-1}"; sleep "${3:-0.5}"; }
@@ -49,7 +33,6 @@ click() { xdotool mousemove "$1" "$2" click "${4:-1}"; sleep "${3:-0.5}"; }
 click_in() { xdotool mousemove --window "$1" "$2" "$3" click "${5:-1}"; sleep "${4:-0.5}"; }
 key() { xdotool key "$1"; sleep "${2:-0.7}"; }
 shot() { import -window "$1" "$out/$2.png"; echo "wrote $out/$2.png"; }
-window() { xdotool search --sync --name "$1" | head -1; }
 
 click $((${screen%x*} * 2 / 5)) 50 1 # the whole wave: magnify from there
 key ctrl+t            # 周期を自動で探す
@@ -58,11 +41,12 @@ key ctrl+n            # 基本振動数を音名で表示
 shot root extra-note-names
 click 52 301 1        # ﾌｰﾘｴ変換
 key ctrl+h 1.5        # 倍音の表…
-shot "$(window '^倍音の表$')" extra-harmonic-table
+table=$(find_window '^倍音の表$')
+shot "$table" extra-harmonic-table
 key Escape 1
 
 click 52 333 2        # 倍音の合成
-synth=$(window '^波形の復元$')
+synth=$(find_window '^波形の復元$')
 eval "$(xdotool getwindowgeometry --shell "$synth")"
 # The scroll bar's right arrow (the bar: left 88, top 0, 65 x 17): N = 8.
 for _ in 1 2 3 4 5 6 7; do click_in "$synth" 145 8 0.3; done
@@ -77,7 +61,7 @@ key ctrl+1            # back to the measured phases
 key Escape 1          # closes the synthesis window
 
 click 52 364 3        # 声紋: drawn as it opens
-voice=$(window '^声紋$')
+voice=$(find_window '^声紋$')
 key ctrl+l            # 倍音の線を重ねる
 key ctrl+i            # ポインタの位置を表示
 eval "$(xdotool getwindowgeometry --shell "$voice")"

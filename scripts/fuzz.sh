@@ -42,13 +42,20 @@ fuzz=(-fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -fno-omit-fr
 readers=("$src/wavein/WavReader.cpp" "$src/state/Numbers.cpp")
 
 echo "== building the fuzz targets with $cxx =="
-# Side by side: each takes one core.
+# Side by side: each takes one core. Both are waited for by their ids, and
+# either failing stops the script (once the other is done, so no compiler is
+# left running) before an old binary can be fuzzed.
 "$cxx" "${common[@]}" "${fuzz[@]}" "$here/fuzz/fuzz_wav_reader.cpp" "${readers[@]}" \
   "${qt_libs[@]}" -o "$out/fuzz_wav_reader" &
+wav_build=$!
 "$cxx" "${common[@]}" "${av_cflags[@]}" "${fuzz[@]}" "$here/fuzz/fuzz_recording.cpp" \
   "$src/wavein/AudioFile.cpp" "$src/wavein/MediaDecoder.cpp" "${readers[@]}" \
   "${qt_libs[@]}" "${av_libs[@]}" -o "$out/fuzz_recording" &
-wait -n && wait -n
+recording_build=$!
+built=0
+wait "$wav_build" || built=$?
+wait "$recording_build" || built=$?
+[ "$built" -eq 0 ] || exit "$built"
 "$cxx" "${common[@]}" -I"$here/tests" "$here/fuzz/write_seeds.cpp" "${qt_libs[@]}" \
   -o "$out/write_seeds"
 

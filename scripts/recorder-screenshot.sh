@@ -8,47 +8,44 @@
 # Xvfb, openbox, xdotool, ImageMagick (import), pulseaudio and
 # pulseaudio-utils. Usage:
 #   bash scripts/recorder-screenshot.sh [build folder, default build]
+# SCREEN=1920x1080 OUT=/tmp/shots takes it on another screen size, elsewhere.
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-build}
-case "$build" in /*) ;; *) build="$here/$build" ;; esac
-for tool in Xvfb openbox xdotool import pulseaudio pactl paplay; do
-    command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
-done
-work=$(mktemp -d)
-display=:$((90 + RANDOM % 400))
-export DISPLAY=$display
+# shellcheck source=scripts/screen.sh
+source "$(dirname "$0")/screen.sh"
+screen_begin "${1:-build}" pulseaudio pactl paplay
 # The take is saved in this folder, not in the user's Music folder.
 export HOME=$work/home XDG_CONFIG_HOME=$work/config
 mkdir -p "$HOME"
 export TAVREL_PULSE_DIR=$work/pulse
 export PULSE_SERVER=unix:$TAVREL_PULSE_DIR/pulse/native
 export PULSE_COOKIE=$TAVREL_PULSE_DIR/.config/pulse/cookie
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+player=
+# The player, then the server (before its folder in the work folder goes).
+stop_sound() {
+    [ -z "$player" ] || kill -- "-$player" 2>/dev/null || true
     bash "$here/scripts/stop-pulse.sh"
-    rm -rf "$work"
 }
-trap cleanup EXIT
+on_exit stop_sound
 bash "$here/scripts/start-pulse.sh"
 pactl set-default-sink null
 pactl set-default-source null.monitor
-( while paplay "$here/examples/vowel_i_250hz.wav"; do :; done ) >/dev/null 2>&1 & pids+=($!)
+# A process group of its own, ended as one: killing the loop alone would
+# leave the paplay of the moment playing to its end.
+# shellcheck disable=SC2016 # $1 is the inner shell's
+setsid bash -c 'while paplay "$1"; do :; done' player "$here/examples/vowel_i_250hz.wav" \
+    >/dev/null 2>&1 &
+player=$!
 
-Xvfb "$display" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 & pids+=($!)
-sleep 1.5
+start_screen "${SCREEN:-640x480}"
 "$build/tavrel" "$here/examples/vowel_i_250hz.wav" >/dev/null 2>&1 & pids+=($!)
-main=$(xdotool search --sync --name '^Tavrel$' | head -1)
+main=$(find_window '^Tavrel$')
 sleep 2
 xdotool windowactivate --sync "$main" key ctrl+r # マイクから録音…
-recorder=$(xdotool search --sync --name '^録音$' | head -1)
+recorder=$(find_window '^録音$')
 sleep 0.5
 xdotool windowactivate --sync "$recorder" key alt+s # 録音開始
 sleep 3.2
-import -window root "$here/docs/recorder.png"
-echo "wrote docs/recorder.png"
+import -window root "$out/recorder.png"
+echo "wrote $out/recorder.png"
 xdotool windowactivate --sync "$recorder" key alt+t # 停止: saved and loaded
 sleep 1

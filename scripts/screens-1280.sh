@@ -6,45 +6,31 @@
 # For people changing those plots; no test needs it. Needs Xvfb, openbox,
 # xdotool, sox and ImageMagick (import). Usage:
 #   bash scripts/screens-1280.sh [build folder, default build]
+# OUT=/tmp/shots writes them elsewhere.
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-build}
-case "$build" in /*) ;; *) build="$here/$build" ;; esac
-for tool in Xvfb openbox xdotool sox import; do
-    command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
-done
-work=$(mktemp -d)
-display=:$((90 + RANDOM % 400))
-export DISPLAY=$display
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 & pids+=($!)
-sleep 1.5
+# shellcheck source=scripts/screen.sh
+source "$(dirname "$0")/screen.sh"
+screen_begin "${1:-build}" sox
+start_screen 1280x800
 
 # Starts the program on a recording and waits for its main window.
 start() {
     PULSE_SERVER=unix:/nonexistent "$build/tavrel" "$1" >/dev/null 2>&1 &
     app=$!
     pids+=("$app")
-    main=$(xdotool search --sync --name '^Tavrel$' | head -1)
+    main=$(find_window '^Tavrel$')
     sleep 2
 }
 
 start "$here/examples/two_tones_440_660hz.wav"
-import -window root "$here/docs/two-tones-1280x800.png"
+import -window root "$out/two-tones-1280x800.png"
 kill "$app"
 
 sox -n -r 22050 -b 16 -c 1 "$work/tone-2000hz.wav" synth 3 sine 2000 vol 0.5
 start "$work/tone-2000hz.wav"
 # 声紋(&S): the seventh button of the column, left 8, top 352, 89 x 25.
 xdotool mousemove --window "$main" 52 364 click 1
-voice=$(xdotool search --sync --name '^声紋$' | head -1)
+voice=$(find_window '^声紋$')
 sleep 2
-import -window "$voice" "$here/docs/voiceprint-2000hz-1280x800.png"
-echo "wrote docs/two-tones-1280x800.png and docs/voiceprint-2000hz-1280x800.png"
+import -window "$voice" "$out/voiceprint-2000hz-1280x800.png"
+echo "wrote $out/two-tones-1280x800.png and $out/voiceprint-2000hz-1280x800.png"

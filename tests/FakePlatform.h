@@ -74,6 +74,12 @@ struct FakePlatform {
     FakeProgramStarter programs;
     FakeSoundInput microphone;
     Platform platform{dialogs, sound, clock, programs, microphone};
+
+    // The same with a real sound output, or a real clock too, in place of the fakes.
+    Platform With(SoundOutput& realSound) { return With(realSound, clock); }
+    Platform With(SoundOutput& realSound, TickClock& realClock) {
+        return {dialogs, realSound, realClock, programs, microphone};
+    }
 };
 
 } // namespace tavrel::test
