@@ -2,6 +2,7 @@
 
 #include "analysis/HarmonicAnalysis.h"
 #include "state/Numbers.h"
+#include "voiceprint/Fft512.h"
 
 #include <cmath>
 #include <numbers>
@@ -10,7 +11,7 @@ namespace tavrel {
 
 namespace {
 
-constexpr int NyquistBin = 256;
+constexpr int NyquistBin = FftSize / 2; // the highest harmonic the transform tells apart
 
 } // namespace
 

@@ -186,10 +186,7 @@ PeriodSuggestion SuggestPeriod(std::span<const float> region) {
         highest = std::max(highest, p.value);
     const auto pick = std::find_if(peaks.begin(), peaks.end(),
                                    [&](const Peak& p) { return p.value >= PeakPick * highest; });
-    if (pick == peaks.end())
-        return out;
-    out.clarity = float(pick->value);
-    if (pick->value < ClearPeriod)
+    if (pick == peaks.end() || pick->value < ClearPeriod)
         return out;
 
     const double period = Refined(y, pick->lag);

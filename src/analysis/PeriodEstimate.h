@@ -40,8 +40,7 @@ enum class PeriodVerdict {
 
 struct PeriodSuggestion {
     PeriodVerdict verdict = PeriodVerdict::NoClearPeriod;
-    float period = 0;  // samples, between samples; 0 unless Found
-    float clarity = 0; // the NSDF's value at the period, 0 ... 1
+    float period = 0; // samples, between samples; 0 unless Found
     // Marks (sample indices in the region), x2 = x1 + period rounded (halves
     // to even), 0 <= x1 < x2 <= length - 1. x1 stands at the sample nearest a
     // crossing of the region's mean, upward where one serves, so x2 lies at

@@ -129,14 +129,13 @@ MainWindow::MainWindow(const Platform& platform, QWidget* parent)
     connect(Cmd_声紋, &QPushButton::clicked, this, &MainWindow::Cmd_声紋_Click);
     connect(Cmdgousei, &QPushButton::clicked, this, &MainWindow::Cmdgousei_Click);
     connect(CmdEnd, &QPushButton::clicked, this, &MainWindow::CmdEnd_Click);
-    auto* record = new QAction(QStringLiteral("マイクから録音…"), this);
-    record->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    QAction* record = CommandAction(this, QStringLiteral("マイクから録音…"), Qt::CTRL | Qt::Key_R);
     connect(record, &QAction::triggered, this, &MainWindow::OpenRecorder);
-    Menus = new PictureMenus(*this, m_dialogs);
+    auto* menus = new PictureMenus(*this, m_dialogs); // the pictures' right-button menus
     SetUpExtras();
-    Menus->Add(*Picture3, {record}, QStringLiteral("whole-wave"));
-    Menus->Add(*Picture1, {mnuNoteNames, mnuSuggestPeriod}, QStringLiteral("magnified-wave"));
-    Menus->Add(*Picture2, {mnuHarmonicTable}, QStringLiteral("harmonics"));
+    menus->Add(*Picture3, {record}, QStringLiteral("whole-wave"));
+    menus->Add(*Picture1, {mnuNoteNames, mnuSuggestPeriod}, QStringLiteral("magnified-wave"));
+    menus->Add(*Picture2, {mnuHarmonicTable}, QStringLiteral("harmonics"));
 
     connect(Picture3, &PictureBox::MouseDown, this, &MainWindow::Picture3_MouseDown);
     connect(Picture1, &PictureBox::MouseDown, this, &MainWindow::Picture1_MouseDown);
@@ -455,12 +454,17 @@ void MainWindow::OpenRecorder() {
     m_dialogs.ShowModal(*form);
 }
 
+bool MainWindow::FftDoneOrSay() {
+    if (m_state.FftDone == 1)
+        return true;
+    m_dialogs.MessageBox(this, QStringLiteral("フーリエ変換を済ませてからクリックしてください。"),
+                         false);
+    return false;
+}
+
 void MainWindow::Cmdgousei_Click() {
-    if (m_state.FftDone != 1) {
-        m_dialogs.MessageBox(
-            this, QStringLiteral("フーリエ変換を済ませてからクリックしてください。"), false);
+    if (!FftDoneOrSay())
         return;
-    }
     if (m_state.PeriodSamples > MaxSynthPeriod) {
         m_dialogs.MessageBox(this, SynthPeriodTooLongMessage, false);
         return;

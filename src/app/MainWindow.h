@@ -22,7 +22,6 @@ namespace tavrel {
 class Dialogs;
 class Form4;
 class PictureBox;
-class PictureMenus;
 
 // The open-file dialog's filters: every kind of recording the program reads
 // first, then WAV files alone, then everything.
@@ -79,7 +78,6 @@ public:
     QProgressBar* ProgressBar1;
     PictureBox* Picture1;
     PictureBox* Picture2;
-    PictureMenus* Menus; // the pictures' right-button menus
 
     // Handlers.
     void Form_Load();
@@ -127,6 +125,9 @@ private:
     void DrawPeriodMark(float x);
     // Loads the extras' switches and makes the actions of the pictures' menus.
     void SetUpExtras();
+    // Whether the Fourier transform has been done; if not, the user is told
+    // to do it first (what needs the harmonics asks alike).
+    bool FftDoneOrSay();
 
     Platform m_platform;
     Dialogs& m_dialogs;

@@ -6,6 +6,7 @@
 #include "analysis/PeriodEstimate.h"
 #include "ui/Dialogs.h"
 #include "ui/PictureBox.h"
+#include "ui/PictureMenus.h"
 
 #include <QAction>
 
@@ -14,18 +15,15 @@ namespace tavrel {
 void MainWindow::SetUpExtras() {
     m_state.Extras = LoadExtras();
 
-    mnuNoteNames = new QAction(QStringLiteral("基本振動数を音名で表示"), this);
-    mnuNoteNames->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    mnuNoteNames->setCheckable(true);
-    mnuNoteNames->setChecked(m_state.Extras.NoteNames);
+    mnuNoteNames = SwitchAction(this, QStringLiteral("基本振動数を音名で表示"),
+                                Qt::CTRL | Qt::Key_N, m_state.Extras.NoteNames);
     connect(mnuNoteNames, &QAction::toggled, this, &MainWindow::mnuNoteNames_Click);
 
-    mnuSuggestPeriod = new QAction(QStringLiteral("周期を自動で探す"), this);
-    mnuSuggestPeriod->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    mnuSuggestPeriod =
+        CommandAction(this, QStringLiteral("周期を自動で探す"), Qt::CTRL | Qt::Key_T);
     connect(mnuSuggestPeriod, &QAction::triggered, this, &MainWindow::mnuSuggestPeriod_Click);
 
-    mnuHarmonicTable = new QAction(QStringLiteral("倍音の表…"), this);
-    mnuHarmonicTable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    mnuHarmonicTable = CommandAction(this, QStringLiteral("倍音の表…"), Qt::CTRL | Qt::Key_H);
     connect(mnuHarmonicTable, &QAction::triggered, this, &MainWindow::mnuHarmonicTable_Click);
 }
 
@@ -68,11 +66,8 @@ void MainWindow::mnuSuggestPeriod_Click() {
 }
 
 void MainWindow::mnuHarmonicTable_Click() {
-    if (m_state.FftDone != 1) {
-        m_dialogs.MessageBox(
-            this, QStringLiteral("フーリエ変換を済ませてからクリックしてください。"), false);
+    if (!FftDoneOrSay())
         return;
-    }
     m_dialogs.ShowModal(*new HarmonicTableForm(m_state, m_dialogs, this));
 }
 

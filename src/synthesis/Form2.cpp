@@ -121,20 +121,7 @@ void Form2::ShowOpeningCurves() {
 }
 
 void Form2::RebuildWave(int N) {
-    PhaseChoice phases;
-    phases.seed = m_state.Extras.PhaseSeed;
-    switch (m_state.Extras.Phases) {
-    case PhaseSetting::Measured:
-        phases.mode = PhaseMode::Measured;
-        break;
-    case PhaseSetting::Zero:
-        phases.mode = PhaseMode::Zero;
-        break;
-    case PhaseSetting::Random:
-        phases.mode = PhaseMode::Random;
-        break;
-    }
-    tavrel::RebuildWave(m_state, N, m_wave, phases);
+    tavrel::RebuildWave(m_state, N, m_wave, {m_state.Extras.Phases, m_state.Extras.PhaseSeed});
 }
 
 void Form2::PlaceCurves() {
@@ -242,18 +229,14 @@ void Form2::CmdEnd_Click() {
 }
 
 void Form2::SetUpExtras() {
-    mnuOverlay = new QAction(QStringLiteral("元の波形を重ねる"), this);
-    mnuOverlay->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    mnuOverlay->setCheckable(true);
-    mnuOverlay->setChecked(m_state.Extras.OverlayOriginal);
+    mnuOverlay = SwitchAction(this, QStringLiteral("元の波形を重ねる"), Qt::CTRL | Qt::Key_O,
+                              m_state.Extras.OverlayOriginal);
     connect(mnuOverlay, &QAction::toggled, this, &Form2::mnuOverlay_Click);
 
     auto* phases = new QActionGroup(this); // one of three, always
     const auto phase = [&](const char* text, Qt::Key key, PhaseSetting setting) {
-        auto* a = new QAction(QString::fromUtf8(text), phases);
-        a->setShortcut(QKeySequence(Qt::CTRL | key));
-        a->setCheckable(true);
-        a->setChecked(m_state.Extras.Phases == setting);
+        QAction* a = SwitchAction(phases, QString::fromUtf8(text), Qt::CTRL | key,
+                                  m_state.Extras.Phases == setting);
         // triggered, not toggled: choosing ランダム again draws new phases.
         connect(a, &QAction::triggered, this, [this, setting] { mnuPhase_Click(setting); });
         return a;
@@ -264,10 +247,10 @@ void Form2::SetUpExtras() {
     auto* line = new QAction(this);
     line->setSeparator(true);
 
-    Menus = new PictureMenus(*this, m_dialogs);
+    auto* menus = new PictureMenus(*this, m_dialogs); // the pictures' right-button menus
     const QList<QAction*> phaseItems = {mnuPhaseMeasured, mnuPhaseZero, mnuPhaseRandom};
-    Menus->Add(*Picture1, phaseItems, QStringLiteral("harmonic-waves"));
-    Menus->Add(*Picture2, QList<QAction*>{mnuOverlay, line} + phaseItems,
+    menus->Add(*Picture1, phaseItems, QStringLiteral("harmonic-waves"));
+    menus->Add(*Picture2, QList<QAction*>{mnuOverlay, line} + phaseItems,
                QStringLiteral("rebuilt-wave"));
 }
 

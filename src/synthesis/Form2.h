@@ -28,7 +28,6 @@ namespace tavrel {
 
 class Dialogs;
 class PictureBox;
-class PictureMenus;
 class SoundOutput;
 
 // What the window needs of the main window's harmonic chart: painting one
@@ -55,7 +54,6 @@ public:
     QLabel* Label1;
     PictureBox* Picture1;
     PictureBox* Picture2;
-    PictureMenus* Menus; // the pictures' right-button menus
 
     // The extras in those menus.
     QAction* mnuOverlay;       // 元の波形を重ねる, on the right picture

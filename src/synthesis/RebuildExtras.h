@@ -12,7 +12,7 @@
 
 namespace tavrel {
 
-// Harmonic n's phase under PhaseMode::Random, in radians 0 ... 2 pi: a hash
+// Harmonic n's phase under PhaseSetting::Random, in radians 0 ... 2 pi: a hash
 // of the seed and n alone, the same on every machine and for every N.
 double RandomPhase(std::uint32_t seed, int n);
 

@@ -26,9 +26,9 @@ void RebuildWave(const AnalysisState& s, int N, Restoration& r, PhaseChoice phas
     for (int n = 1; n <= N; ++n) {
         double re = s.HarmRe[std::size_t(n)];
         double im = s.HarmIm[std::size_t(n)];
-        if (phases.mode != PhaseMode::Measured) {
+        if (phases.mode != PhaseSetting::Measured) {
             const double size = std::hypot(re, im);
-            const double p = phases.mode == PhaseMode::Random ? RandomPhase(phases.seed, n) : 0;
+            const double p = phases.mode == PhaseSetting::Random ? RandomPhase(phases.seed, n) : 0;
             re = size * std::cos(p);
             im = size * std::sin(p);
         }

@@ -3,6 +3,7 @@
 // curves go on a picture. Plain computation over the shared state.
 
 #include "state/AnalysisState.h"
+#include "state/Extras.h"
 
 #include <QPointF>
 #include <QString>
@@ -33,9 +34,8 @@ struct Restoration {
 // Which phases the harmonics are rebuilt with: the measured ones; all zero,
 // so harmonic n is |H_n| cos(a); or |H_n| cos(a + r_n) with r_n drawn from
 // the seed for each n alone, so changing N keeps the phases already in use.
-enum class PhaseMode { Measured, Zero, Random };
 struct PhaseChoice {
-    PhaseMode mode = PhaseMode::Measured;
+    PhaseSetting mode = PhaseSetting::Measured;
     std::uint32_t seed = 0; // used by Random only
 };
 

@@ -14,12 +14,23 @@
 
 namespace tavrel {
 
+QAction* CommandAction(QObject* parent, const QString& text, const QKeySequence& key) {
+    auto* a = new QAction(text, parent);
+    a->setShortcut(key);
+    return a;
+}
+
+QAction* SwitchAction(QObject* parent, const QString& text, const QKeySequence& key, bool checked) {
+    QAction* a = CommandAction(parent, text, key);
+    a->setCheckable(true);
+    a->setChecked(checked);
+    return a;
+}
+
 PictureMenus::PictureMenus(QWidget& window, Dialogs& dialogs)
     : QObject(&window), m_window(window), m_dialogs(dialogs) {
-    Save = new QAction(QStringLiteral("画像を保存…"), &window);
-    Save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    Copy = new QAction(QStringLiteral("画像をコピー"), &window);
-    Copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    Save = CommandAction(&window, QStringLiteral("画像を保存…"), Qt::CTRL | Qt::Key_S);
+    Copy = CommandAction(&window, QStringLiteral("画像をコピー"), Qt::CTRL | Qt::Key_C);
     window.addAction(Save);
     window.addAction(Copy);
     connect(Save, &QAction::triggered, this, &PictureMenus::SaveTarget);

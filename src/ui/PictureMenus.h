@@ -6,6 +6,7 @@
 // takes the picture under the pointer (the first picture when the pointer is
 // over none).
 
+#include <QKeySequence>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -20,6 +21,14 @@ namespace tavrel {
 
 class Dialogs;
 class PictureBox;
+
+// A menu item with its shortcut, owned by `parent` (a QActionGroup parent
+// also makes it one of that group). Callers connect it themselves.
+QAction* CommandAction(QObject* parent, const QString& text, const QKeySequence& key);
+
+// The same as a switch, shown on or off as `checked` says. It is set before
+// the caller connects to it, so setting it up does not act on it.
+QAction* SwitchAction(QObject* parent, const QString& text, const QKeySequence& key, bool checked);
 
 class PictureMenus : public QObject {
     Q_OBJECT

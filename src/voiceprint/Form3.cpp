@@ -84,9 +84,6 @@ Form3::~Form3() = default;
 void Form3::LayOutForScreen(const QRect& screen) {
     const Form3Layout l = ComputeForm3Layout(screen.width(), screen.height());
     move(screen.x() + Px(l.left), screen.y() + Px(l.top));
-    // Cells and ticks are placed for the picture's size when a drawing
-    // starts; a window that kept changing size would leave them behind.
-    setFixedSize(Px(l.clientWidth), Px(l.clientHeight));
     Picture1->SetOuterGeometry(Px(l.pictureLeft), Px(l.pictureTop), Px(l.pictureWidth),
                                Px(l.pictureHeight));
     for (QPushButton* b : {Cmd_Start, Cmd_tyuusi, Cmd_Play, Cmd_End})
@@ -283,19 +280,15 @@ void Form3::SetUpExtras() {
     connect(Picture1, &PictureBox::MouseMove, this, &Form3::Picture1_MouseMove);
     connect(Picture1, &PictureBox::MouseLeave, this, &Form3::Picture1_MouseLeave);
 
-    mnuReadout = new QAction(QStringLiteral("ポインタの位置を表示"), this);
-    mnuReadout->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
-    mnuReadout->setCheckable(true);
-    mnuReadout->setChecked(m_state.Extras.PointerReadout);
+    mnuReadout = SwitchAction(this, QStringLiteral("ポインタの位置を表示"), Qt::CTRL | Qt::Key_I,
+                              m_state.Extras.PointerReadout);
     connect(mnuReadout, &QAction::toggled, this, &Form3::mnuReadout_Click);
-    mnuHarmLines = new QAction(QStringLiteral("倍音の線を重ねる"), this);
-    mnuHarmLines->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    mnuHarmLines->setCheckable(true);
-    mnuHarmLines->setChecked(m_state.Extras.HarmonicLines);
+    mnuHarmLines = SwitchAction(this, QStringLiteral("倍音の線を重ねる"), Qt::CTRL | Qt::Key_L,
+                                m_state.Extras.HarmonicLines);
     connect(mnuHarmLines, &QAction::toggled, this, &Form3::mnuHarmLines_Click);
 
-    Menus = new PictureMenus(*this, m_dialogs);
-    Menus->Add(*Picture1, {mnuReadout, mnuHarmLines}, QStringLiteral("voiceprint"));
+    auto* menus = new PictureMenus(*this, m_dialogs); // the picture's right-button menu
+    menus->Add(*Picture1, {mnuReadout, mnuHarmLines}, QStringLiteral("voiceprint"));
 }
 
 void Form3::FitReadoutRow() {
@@ -305,6 +298,8 @@ void Form3::FitReadoutRow() {
     lblReadout->setGeometry(Picture1->x(), m_designedSize.height(), Picture1->width(), row);
     lblReadout->setVisible(on);
     Picture1->setMouseTracking(on);
+    // Fixed: cells and ticks are placed for the picture's size when a drawing
+    // starts; a window that kept changing size would leave them behind.
     setFixedSize(m_designedSize + QSize(0, on ? row : 0));
 }
 

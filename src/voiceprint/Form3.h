@@ -22,7 +22,6 @@ namespace tavrel {
 
 class Dialogs;
 class PictureBox;
-class PictureMenus;
 class SoundOutput;
 class TickClock;
 
@@ -48,7 +47,6 @@ public:
     QPushButton* Cmd_tyuusi; // never shown; stops a drawing when pressed
     QPushButton* Cmd_Play;
     QPushButton* Cmd_End;
-    PictureMenus* Menus;   // the picture's right-button menu
     QAction* mnuReadout;   // ポインタの位置を表示
     QAction* mnuHarmLines; // 倍音の線を重ねる
     QLabel* lblReadout;    // what lies under the pointer, in a row under everything else

@@ -23,25 +23,15 @@ const std::array<double, FftSize>& HammingCoefficients() {
     return coefficients;
 }
 
-// Cells are kept off the frame: a filled box covers the pixels of both its
-// corners, so an edge that falls a fraction short of the frame line would
-// otherwise paint over it.
-struct Interior {
-    double left, right, top, bottom;
-    bool empty() const { return right < left || bottom < top; }
-    double X(double x) const { return std::min(std::max(x, left), right); }
-    double Y(double y) const { return std::min(std::max(y, top), bottom); }
-};
-
-Interior InteriorOf(const PlotFrame& f) {
-    return {f.PlotLeft + 1.0, f.PlotRight - 1.0, f.PlotTop + 1.0, f.PlotBottom - 1.0};
-}
-
-CellRow Row(const Interior& in, double yBottom, double yTop, int bin, bool yields) {
+CellRow Row(const CellArea& in, double yBottom, double yTop, int bin, bool yields) {
     return {static_cast<float>(in.Y(yBottom)), static_cast<float>(in.Y(yTop)), bin, yields};
 }
 
 } // namespace
+
+CellArea CellAreaOf(const PlotFrame& f) {
+    return {f.PlotLeft + 1.0, f.PlotRight - 1.0, f.PlotTop + 1.0, f.PlotBottom - 1.0};
+}
 
 void WindowFrame(std::span<const float> wave, std::int32_t frame, std::span<float> re,
                  std::span<float> im) {
@@ -76,12 +66,12 @@ SpectrogramPlan PlanSpectrogram(int width, int height, float vzoom, float hzoom,
     p.HZoom = hzoom;
     p.FrameCount = std::max<std::int32_t>(0, sampleCount / FftSize);
 
-    const Interior in = InteriorOf(p.frame);
+    const CellArea in = p.Cells();
     if (in.empty())
         return p; // no room for a single cell
-    const double base = p.frame.PlotBottom - 1.0;
+    const double base = in.bottom;
     const double top = p.frame.PlotTop;
-    const double rowStep = double(vzoom) * double(p.RowHeight);
+    const double rowStep = p.RowStep();
 
     // A regular column: full rows while they stay below the frame's top
     // edge, then one row cut off at it.
@@ -111,9 +101,9 @@ SpectrogramPlan PlanSpectrogram(int width, int height, float vzoom, float hzoom,
 }
 
 CellColumn ColumnOf(const SpectrogramPlan& p, std::int32_t frame) {
-    const Interior in = InteriorOf(p.frame);
-    const double x0 = p.frame.PlotLeft + 1.0;
-    const double width = double(p.HZoom) * double(p.ColWidth);
+    const CellArea in = p.Cells();
+    const double x0 = in.left;
+    const double width = p.ColumnStep();
     const double xl = x0 + width * frame;
     const double xr = x0 + width * (frame + 1.0);
     const bool closing = xr >= p.frame.PlotRight;

@@ -11,6 +11,7 @@
 #include "state/FloatArray.h"
 #include "voiceprint/VoiceprintAxes.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -33,6 +34,21 @@ void WindowFrame(std::span<const float> wave, std::int32_t frame, std::span<floa
 // 255 - Int(255 sqrt(magnitude / MagRef)), at least 0: white for silence,
 // black from MagRef up.
 std::uint8_t GreyLevel(float magnitude);
+
+// The cells' area, one pixel in from each line of the frame (px). Cells are
+// kept off the frame: a filled box covers the pixels of both its corners, so
+// an edge that fell a fraction short of a frame line would paint over it.
+// Column 0 starts at `left`, row 0 at `bottom`.
+struct CellArea {
+    double left, right, top, bottom;
+    bool empty() const { return right < left || bottom < top; }
+    bool Contains(double x, double y) const {
+        return x >= left && x <= right && y >= top && y <= bottom;
+    }
+    double X(double x) const { return std::min(std::max(x, left), right); } // kept inside
+    double Y(double y) const { return std::min(std::max(y, top), bottom); }
+};
+CellArea CellAreaOf(const PlotFrame& f);
 
 // One row of cells: its bottom and top edge (y grows downwards), already
 // kept inside the plot, the bin it shows, and whether the drawing yields to
@@ -63,6 +79,12 @@ struct SpectrogramPlan {
     std::int32_t FrameCount = 0;      // whole frames in the recording
     std::vector<CellRow> rows;        // a regular column's cells, bottom up
     std::vector<CellRow> closingRows; // the closing column's cells, bottom up
+
+    CellArea Cells() const { return CellAreaOf(frame); }
+    // px per column and per row at the plan's zoom factors. The pointer's
+    // readout measures with the very same figures the cells are drawn with.
+    double ColumnStep() const { return double(HZoom) * double(ColWidth); }
+    double RowStep() const { return double(VZoom) * double(RowHeight); }
 };
 
 SpectrogramPlan PlanSpectrogram(int width, int height, float vzoom, float hzoom,

@@ -4,41 +4,22 @@
 #include "state/Numbers.h"
 #include "voiceprint/Fft512.h"
 
-
 namespace tavrel {
-
-namespace {
-
-double RowStep(const SpectrogramPlan& p) {
-    return double(p.VZoom) * double(p.RowHeight);
-}
-
-// The cells' area: inside the frame, one pixel in from each of its lines.
-bool InCells(const PlotFrame& f, double x, double y) {
-    return x >= f.PlotLeft + 1 && x <= f.PlotRight - 1 && y >= f.PlotTop + 1 &&
-           y <= f.PlotBottom - 1;
-}
-
-double Base(const SpectrogramPlan& p) {
-    return p.frame.PlotBottom - 1.0;
-}
-
-} // namespace
 
 VoiceprintPoint ReadVoiceprint(const SpectrogramPlan& plan, double x, double y, double sampleRate) {
     VoiceprintPoint p;
-    const PlotFrame& f = plan.frame;
-    const double colStep = double(plan.HZoom) * double(plan.ColWidth);
-    const double rowStep = RowStep(plan);
-    if (!InCells(f, x, y) || !(colStep > 0 && rowStep > 0))
+    const CellArea cells = plan.Cells();
+    const double colStep = plan.ColumnStep();
+    const double rowStep = plan.RowStep();
+    if (!cells.Contains(x, y) || !(colStep > 0 && rowStep > 0))
         return p;
-    const double row = Int((Base(plan) - y) / rowStep);
+    const double row = Int((cells.bottom - y) / rowStep);
     if (row >= HighestBin)
         return p; // above the last bin: left white
     const double rate = VoiceprintRate(sampleRate);
     p.bin = int(row) + 1;
     p.hz = p.bin * rate / FftSize;
-    p.seconds = (x - (f.PlotLeft + 1.0)) / colStep * FftSize / rate;
+    p.seconds = (x - cells.left) / colStep * FftSize / rate;
     p.inside = true;
     return p;
 }
@@ -59,10 +40,11 @@ QString VoiceprintReadoutText(const VoiceprintPoint& p) {
 }
 
 std::optional<double> VoiceprintRowY(const SpectrogramPlan& plan, double hz, double sampleRate) {
+    const CellArea cells = plan.Cells();
     const double bin = RoundHalfEven(hz * FftSize / VoiceprintRate(sampleRate));
-    const double y = Base(plan) - RowStep(plan) * (bin - 0.5);
+    const double y = cells.bottom - plan.RowStep() * (bin - 0.5);
     // Bins from 0 down would lie under the cells; those above HighestBin have no row.
-    if (!(bin <= HighestBin) || !InCells(plan.frame, plan.frame.PlotLeft + 1, y))
+    if (!(bin <= HighestBin) || !cells.Contains(cells.left, y))
         return std::nullopt;
     return y;
 }

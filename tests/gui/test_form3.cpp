@@ -11,7 +11,6 @@
 #include "voiceprint/Spectrogram.h"
 #include "voiceprint/VoiceprintAxes.h"
 #include "voiceprint/VoiceprintDrawing.h"
-#include "voiceprint/VoiceprintReadout.h"
 
 #include <QTest>
 #include <QtWidgets>
@@ -286,16 +285,19 @@ TEST_F(Form3Test, PointerReadoutAndHarmonicLines) {
     EXPECT_EQ(std::pair(f->height() - f->lblReadout->height(), f->lblReadout->y()),
               std::pair(369, 369));
     QTest::mouseMove(f->Picture1, {200, 100});
-    EXPECT_EQ(f->lblReadout->text(),
-              VoiceprintReadoutText(ReadVoiceprint(505, 329, 1, 1, 200, 100, 0)));
+    // x 200: 46.33 columns of 3 px from x = 61, of 512 samples at 22050 Hz; y 100: row 95
+    // of 2 px up from y = 291, bin 96: 96 x 22050 / 512 = 4134.4 Hz, 21.5 cents under C8.
+    EXPECT_EQ(f->lblReadout->text(), QString::fromUtf8("1.08 秒　4134 Hz　ド (C8) -21 セント"));
     QApplication::sendEvent(f->Picture1, std::make_unique<QEvent>(QEvent::Leave).get());
     EXPECT_TRUE(f->lblReadout->text().isEmpty());
 
     f->mnuHarmLines->trigger();
     const QImage lined = f->Picture1->Pic().Image();
     int onLines = 0; // 3 px in 6 over the two seconds' 86 columns: 61 ... 319
-    for (const double y : HarmonicLineYs(PlanSpectrogram(505, 329, 1, 1, 0), 440, 0))
-        onLines += CountColour(lined, Red, {61, int(y), 259, 1});
+    // At the middle of the row of k x 440 Hz's nearest bin b, 292 - 2 b: within a row of
+    // where the ticks, 46 px per kHz up from y = 292, put k x 0.44 kHz.
+    for (const int y : {272, 252, 230, 210, 190, 170, 148, 128, 108, 88, 68, 46, 26})
+        onLines += CountColour(lined, Red, {61, y, 259, 1});
     EXPECT_EQ(std::pair(CountColour(lined, Red), onLines), std::pair(13 * 130, 13 * 130));
     f->Cmd_Start->click();
     EXPECT_EQ(f->Picture1->Pic().Image(), lined);

@@ -157,9 +157,9 @@ TEST(RebuildExtras, AgainstTheOriginalAndWithOtherPhases) {
                             z0 = CompareRebuild(AnalysisState{}, 10, Restoration{});
     EXPECT_TRUE(z.ResidualPercent == 0 && z.EnergyPercent == 0 && z0.OriginalWave[0] == 0);
     const AnalysisState s = Period(Sawtooth);
-    RebuildWave(s, 20, zero, {PhaseMode::Zero});
-    RebuildWave(s, 10, r10, {PhaseMode::Random, 7});
-    RebuildWave(s, 20, r, {PhaseMode::Random, 7});
+    RebuildWave(s, 20, zero, {PhaseSetting::Zero});
+    RebuildWave(s, 10, r10, {PhaseSetting::Random, 7});
+    RebuildWave(s, 20, r, {PhaseSetting::Random, 7});
     for (int t = 0; t <= 512; t += 8)
         EXPECT_NEAR(zero.RestoredWave[t], zero.RestoredWave[512 - t], 1e-3) << t;
     for (int n = 1; n <= 10; ++n) {
