@@ -325,7 +325,9 @@ void Form3::Picture1_MouseLeave() {
 }
 
 void Form3::DrawHarmonicLines() {
-    if (!m_state.Extras.HarmonicLines || !(m_state.PeriodReady == 1 || m_state.FundFreq > 0))
+    // FundFreq outlives its period: a new region or recording leaves the old
+    // value behind, so only a period marked now has lines.
+    if (!m_state.Extras.HarmonicLines || m_state.PeriodReady != 1)
         return;
     const SpectrogramPlan plan = PlanSpectrogram(Picture1->width(), Picture1->height(),
                                                  m_state.VZoom, m_state.HZoom, m_state.SampleCount);

@@ -80,7 +80,7 @@ private:
     // The window's designed size, one row taller while the readout is on.
     void FitReadoutRow();
     // Lines at the marked period's harmonics over the picture as it is, when
-    // they are switched on and a period is known.
+    // they are switched on and a period is marked.
     void DrawHarmonicLines();
 
     // The drawing and playback loops running, innermost last: each yields to

@@ -272,7 +272,7 @@ TEST_F(Form3Test, PlayMovesTheBarWithTheSoundAndClosingEndsIt) {
 }
 
 // The readout in a row added under the window; lines at 440 Hz's harmonics, there again
-// after a drawing, gone when off; both kept for the next window.
+// after a drawing, gone when off or no period is marked; both kept for the next window.
 TEST_F(Form3Test, PointerReadoutAndHarmonicLines) {
     Record(2);
     std::tie(s.FundFreq, s.PeriodReady) = std::pair(440.0f, std::int16_t(1));
@@ -304,6 +304,9 @@ TEST_F(Form3Test, PointerReadoutAndHarmonicLines) {
     auto g = Open();
     EXPECT_TRUE(LoadExtras() == s.Extras && g->mnuHarmLines->isChecked() &&
                 g->height() == f->height());
+    s.PeriodReady = 0; // a new region or recording: the old period's lines would mislead
+    g->Form_Activate();
+    EXPECT_EQ(g->Picture1->Pic().Image(), Reference(1, 1));
     f->mnuHarmLines->trigger(), f->mnuReadout->trigger();
     EXPECT_EQ(std::pair(f->Picture1->Pic().Image(), f->height()), std::pair(Reference(1, 1), 369));
 }
